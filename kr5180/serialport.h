@@ -1,0 +1,59 @@
+// The radio's serial port: a reader thread feeding the frame receiver and a writer
+// thread framing one outgoing payload at a time.
+#pragma once
+
+#include "navarprotocol.h"
+
+#include <platform/event.h>
+#include <platform/serial_device.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class SerialPort {
+public:
+    static constexpr int WaitTimeoutCode = 258;
+    static constexpr int PayloadSize = 1024;
+
+    SerialPort();
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    bool SerialPortOpen(const char* name, int baudRate);
+    bool SerialPortClose();
+    bool SerialPortIsOpen() const;
+    void SetReplyTimeout(int milliseconds);
+    int ReplyTimeout() const { return replyTimeout; }
+    // Queues one payload (at most 255 bytes) for the writer; always 0.
+    int SerialPortSend(const std::uint8_t* bytes, int length);
+    // 0 when a reply was delivered (or the port is closed), 258 on time-out.
+    int SerialPortWaitReply(std::uint8_t* dest, int* length);
+
+    const char* PortName() const { return portName; }
+    int BaudRate() const { return baudRate; }
+
+private:
+    static int ReaderThread(SerialPort* port);
+    static int WriterThread(SerialPort* port);
+
+    char portName[28];
+    int baudRate;
+    std::uint8_t dataBits;
+    std::uint8_t parity;
+    std::uint8_t stopBits;
+    int replyTimeout;
+    std::mutex transmitLock;
+    std::mutex receiveLock;
+    platform::SerialDevice device;
+    std::unique_ptr<platform::Event> readerStop, writerStop, sendRequest, frameReceived;
+    std::thread reader, writer;
+    std::unique_ptr<navar_Protocol> receiver;
+    std::uint8_t outgoing[PayloadSize];
+    int outgoingLength;
+    std::uint8_t received[PayloadSize];
+    int receivedLength;
+};
+extern SerialPort* serialPort;

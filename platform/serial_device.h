@@ -1,0 +1,60 @@
+// A serial port by its program name "COM1".."COM8", opened exclusively as raw 8N1.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class Event;
+
+// "COMn" resolves to: $NAVAR_COMn, then [Ports] COMn= in $XDG_CONFIG_HOME/Navar/ports.ini
+// (~/.config when unset), then /dev/ttyS(n-1). Any other name is returned unchanged.
+std::string ResolvePortName(const std::string& name);
+
+class SerialDevice {
+public:
+    enum class Error { None, NotFound, Busy, Other };
+
+    SerialDevice() = default;
+    ~SerialDevice();
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
+
+    // Opens the resolved device read/write, exclusive (a second opener fails with Busy),
+    // saves its line settings and sets raw 8N1 at the baud rate, no flow control.
+    bool open(const std::string& name, int baud);
+    // Restores the saved line settings and closes. Safe when closed.
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    Error lastError() const { return error_; }
+    const std::string& lastErrorText() const { return errorText_; }
+    const std::string& path() const { return path_; }
+
+    bool setBaud(int baud);
+    int baud() const { return baud_; }
+
+    // Blocks until at least one byte arrives, `cancel` is set, or timeoutMs passes (-1: no limit).
+    // Returns the count read (> 0) as soon as bytes are there; 0 on cancel or time-out;
+    // -1 when the port is lost (far end closed, device gone); the caller must stop reading then.
+    int read(std::uint8_t* buffer, std::size_t maxBytes, int timeoutMs, Event* cancel = nullptr);
+    // Writes the whole buffer (waiting for the line as needed); returns bytes written or -1.
+    int write(const std::uint8_t* buffer, std::size_t count);
+    // Bytes waiting in the input queue, 0 when none or closed.
+    std::size_t bytesWaiting() const;
+    // Discards unread input and unsent output.
+    void purge();
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    int baud_ = 9600;
+    Error error_ = Error::None;
+    std::string errorText_;
+    std::string path_;
+    struct SavedSettings;
+    SavedSettings* saved_ = nullptr;
+};
+
+} // namespace platform

@@ -1,0 +1,22 @@
+// Integer conversion as the platform does it.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace platform {
+
+// Raised for a text that is not an integer: "'<text>' is not a valid integer value".
+class EConvertError : public std::runtime_error {
+public:
+    explicit EConvertError(const QString& message);
+    QString message() const;
+};
+
+// Optional leading blanks and sign, then decimal, or hexadecimal after "$", "x", "X", "0x", "0X".
+// Out of 32-bit range or anything else throws EConvertError.
+int StrToInt(const QString& text);
+// As StrToInt, returning def instead of throwing.
+int StrToIntDef(const QString& text, int def);
+
+} // namespace platform
