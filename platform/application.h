@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
+#include <functional>
 
 namespace platform {
 
@@ -16,5 +18,9 @@ public:
 
 // Shows an exception's message as the default handler does (used by notify).
 void ShowException(const std::exception& e);
+
+// Runs deliver (one event delivery); an exception it lets escape is shown with
+// ShowException and counts as an unhandled event (false). notify uses this.
+bool DeliverGuarded(const std::function<bool()>& deliver);
 
 } // namespace platform

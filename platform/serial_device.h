@@ -13,6 +13,8 @@ class Event;
 // (~/.config when unset), then /dev/ttyS(n-1). Any other name is returned unchanged.
 std::string ResolvePortName(const std::string& name);
 
+// One thread may read while another writes; open, close and setBaud must not run
+// beside them (stop and join the reader before close). The descriptor is non-blocking.
 class SerialDevice {
 public:
     enum class Error { None, NotFound, Busy, Other };
@@ -37,9 +39,11 @@ public:
 
     // Blocks until at least one byte arrives, `cancel` is set, or timeoutMs passes (-1: no limit).
     // Returns the count read (> 0) as soon as bytes are there; 0 on cancel or time-out;
-    // -1 when the port is lost (far end closed, device gone); the caller must stop reading then.
+    // -1 when the port is lost (far end closed, device gone) or closed; the caller must stop
+    // reading then. A set `cancel` is not reset by read (use a manual-reset event).
     int read(std::uint8_t* buffer, std::size_t maxBytes, int timeoutMs, Event* cancel = nullptr);
-    // Writes the whole buffer (waiting for the line as needed); returns bytes written or -1.
+    // Writes the whole buffer (waiting for the line as needed); returns bytes written or -1
+    // (error, port lost, or no progress for 5 s).
     int write(const std::uint8_t* buffer, std::size_t count);
     // Bytes waiting in the input queue, 0 when none or closed.
     std::size_t bytesWaiting() const;
