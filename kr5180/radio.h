@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class EEPROM;
@@ -18,7 +19,8 @@ public:
 
     // 1 when a reply was received and decoded, 0 when the port is closed or no reply came.
     int Transact(RadioPacket& request, RadioPacket& reply);
-    // 0 for a decoded reply, 1 for one marked not recognised.
+    // 0 for a decoded reply, 1 for one marked not recognised, 2 for one shorter than its
+    // layout (nothing stored).
     int HandleReply(const RadioPacket& reply);
     // "v1.05A"; returns 0 and an empty text while no version is known, else 1.
     int GetFirmwareText(std::string& text) const;
@@ -69,6 +71,12 @@ public:
     EEPROM* image;
     // Set by Transact: the last reply was marked not recognised.
     bool lastNotRecognised = false;
+    // Set by Transact: HandleReply's result for the last reply, -1 when none came.
+    int lastReplyResult = -1;
+
+private:
+    bool Exchange(std::initializer_list<int> bytes);
+    bool ReplyMatches(int code, int address) const;
 };
 
 extern KR5100* radioCmd;
