@@ -10,7 +10,7 @@ public:
     navar_Protocol();
 
     // Writes the frame for the payload into dest (room for 5 + 2 * length bytes) and
-    // returns its length.
+    // returns its length; 0 (nothing written) for a length outside 0..255.
     static int ProtocolBuildFrame(std::uint8_t* dest, const std::uint8_t* payload, int length);
     // Advances the receiver by one byte; 1 when that byte completes a frame.
     int ProtocolParseByte(std::uint8_t byte);
@@ -25,4 +25,6 @@ private:
     std::uint8_t state;
     int expectedLength;
     int receivedCount;
+    // A 0x7D was seen: the next payload byte is XORed with 0x20. Kept per receiver.
+    bool escapeFlag;
 };

@@ -1,0 +1,301 @@
+// The memory image: accessors, receive-only channels, six-bit text, bit arrays and files.
+#include "array.h"
+#include "eeprom.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> Contents(EEbuffer& b)
+{
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(b.GetSize()));
+    b.CopyOut(0, out.data(), b.GetSize());
+    return out;
+}
+
+void Pattern(EEbuffer& b, int seed)
+{
+    for (int i = 0; i < b.GetSize(); ++i)
+        b.SetByte(i, i * 7 + seed);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+std::string Native(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+TEST(EEbuffer, StartsErasedAndChecksBounds)
+{
+    EEPROM e;
+    ASSERT_EQ(e.GetSize(), 256);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(e.GetByte(i), 0xFF);
+
+    EXPECT_EQ(e.SetByte(-1, 0x12), -1);
+    EXPECT_EQ(e.SetByte(256, 0x12), -1);
+    EXPECT_EQ(e.GetByte(256), -1);
+    EXPECT_EQ(e.GetByte(-1), -1);
+    EXPECT_EQ(Contents(e), std::vector<std::uint8_t>(256, 0xFF));
+
+    EXPECT_EQ(e.SetByte(7, 0x1234), 0); // low 8 bits
+    EXPECT_EQ(e.GetByte(7), 0x34);
+    EXPECT_EQ(e.Fill(0), 256);
+    EXPECT_EQ(e.GetByte(7), 0);
+
+    EEbuffer empty(0);
+    EXPECT_EQ(empty.GetByte(0), -1);
+    EXPECT_EQ(empty.SetByte(0, 1), -1);
+    EXPECT_EQ(empty.GetWord(0), -1);
+    EXPECT_EQ(empty.SetWord(0, 1), -1);
+}
+
+TEST(EEbuffer, WordsAreBigEndianAtEvenAddresses)
+{
+    EEPROM e;
+    e.SetByte(22, 0x12);
+    e.SetByte(23, 0x34);
+    EXPECT_EQ(e.GetWord(23), 0x1234);
+    EXPECT_EQ(e.GetWord(22), 0x1234);
+
+    EXPECT_EQ(e.SetWord(255, 0xABCD), 0); // stored at 254, 255
+    EXPECT_EQ(e.GetByte(254), 0xAB);
+    EXPECT_EQ(e.GetByte(255), 0xCD);
+    EXPECT_EQ(e.GetWord(255), 0xABCD);
+    EXPECT_EQ(e.GetWord(256), -1);
+    EXPECT_EQ(e.SetWord(256, 0), -1);
+    EXPECT_EQ(e.SetWord(-2, 0), -1);
+    EXPECT_EQ(e.SetWord(100, 0x12345), 0); // only 16 bits kept
+    EXPECT_EQ(e.GetWord(100), 0x2345);
+
+    // In an odd-sized buffer the last even address has no low byte.
+    EEbuffer odd(5);
+    EXPECT_EQ(odd.GetWord(4), -1);
+    EXPECT_EQ(odd.SetWord(4, 0x1111), -1);
+    EXPECT_EQ(odd.GetWord(3), 0xFFFF);
+}
+
+TEST(EEbuffer, BlockCopiesStopAtTheEnd)
+{
+    EEPROM e;
+    int values[16];
+    for (int i = 0; i < 16; ++i)
+        values[i] = 0x100 + i; // only the low byte is stored
+    EXPECT_EQ(e.StoreInts(248, values, 16), 8);
+    EXPECT_EQ(e.GetByte(248), 0x00);
+    EXPECT_EQ(e.GetByte(255), 0x07);
+    EXPECT_EQ(e.GetByte(247), 0xFF);
+
+    std::uint8_t out[16];
+    std::fill(std::begin(out), std::end(out), 0xAA);
+    EXPECT_EQ(e.CopyOut(248, out, 16), 8);
+    EXPECT_EQ(out[7], 0x07);
+    EXPECT_EQ(out[8], 0xAA);
+    EXPECT_EQ(e.CopyOut(0, out, 16), 16);
+
+    // A negative position copies nothing instead of reading before the buffer.
+    EXPECT_EQ(e.CopyOut(-16, out, 16), 0);
+    EXPECT_EQ(e.StoreInts(-16, values, 16), 0);
+}
+
+TEST(EEPROM, ReceiveOnlyChannels)
+{
+    EEPROM e;
+    RX_CH_DATA_STRUCT rec;
+    e.SetWord(ee::RxChannels, 38118);
+    ASSERT_EQ(e.GetRxChannel(0, &rec), 0);
+    EXPECT_EQ(rec.frequency, 476475000);
+
+    e.SetWord(ee::RxChannels, 0xFFFF);
+    ASSERT_EQ(e.GetRxChannel(0, &rec), 0);
+    EXPECT_EQ(rec.frequency, 0);
+    e.SetWord(ee::RxChannels, 0);
+    ASSERT_EQ(e.GetRxChannel(0, &rec), 0);
+    EXPECT_EQ(rec.frequency, 0);
+
+    // Channel 60 is the last word of the image; the tag is never read from beyond it.
+    e.SetWord(254, 0xFFFE);
+    rec.tag = "stale";
+    ASSERT_EQ(e.GetRxChannel(19, &rec), 0);
+    EXPECT_EQ(rec.frequency, 0xFFFE * 12500);
+    EXPECT_EQ(rec.tag, "");
+
+    EXPECT_EQ(e.GetRxChannel(20, &rec), -1);
+    EXPECT_EQ(e.GetRxChannel(-1, &rec), -1);
+    EEPROM small(100);
+    EXPECT_EQ(small.GetRxChannel(0, &rec), -1);
+}
+
+TEST(EEPROM, SixBitText)
+{
+    EXPECT_EQ(EEPROM::UnpackText6(0), "     ");
+    EXPECT_EQ(EEPROM::UnpackText6(0x3FFFFFFF), "_____");
+    EXPECT_EQ(EEPROM::UnpackText6(0xFFFFFFFF), "_____"); // top two bits ignored
+    EXPECT_EQ(EEPROM::UnpackText6(32u << 24), "");
+    // "AB" then a terminator: the rest is not shown.
+    const unsigned int ab = (33u << 24) | (34u << 18) | (32u << 12) | (35u << 6) | 36u;
+    EXPECT_EQ(EEPROM::UnpackText6(ab), "AB");
+    const unsigned int hello = (40u << 24) | (37u << 18) | (44u << 12) | (44u << 6) | 47u;
+    EXPECT_EQ(EEPROM::UnpackText6(hello), "HELLO");
+
+    EEPROM e;
+    e.SetWord(100, static_cast<int>(hello >> 16));
+    e.SetWord(102, static_cast<int>(hello & 0xFFFF));
+    EXPECT_EQ(e.GetAlphaTag(100), "HELLO");
+    EXPECT_EQ(e.GetAlphaTag(254), ""); // second word past the image
+}
+
+TEST(BitArray, LeastSignificantBitFirst)
+{
+    EEPROM e;
+    e.Fill(0);
+    std::uint8_t bytes[256];
+    e.CopyOut(0, bytes, 256);
+    std::uint8_t* scan1 = bytes + ee::ScanMemory1;
+
+    SetBit(41, scan1); // receive-only channel 42
+    EXPECT_EQ(bytes[69], 0x02);
+    EXPECT_TRUE(TestBit(41, scan1));
+    EXPECT_FALSE(TestBit(40, scan1));
+    EXPECT_FALSE(TestBit(42, scan1));
+    SetBit(0, scan1);
+    SetBit(63, scan1);
+    EXPECT_EQ(bytes[64], 0x01);
+    EXPECT_EQ(bytes[71], 0x80);
+    ClearBit(41, scan1);
+    EXPECT_EQ(bytes[69], 0x00);
+    EXPECT_EQ(bytes[63], 0x00);
+    EXPECT_EQ(bytes[72], 0x00);
+}
+
+class EEPROMFile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const char* name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(EEPROMFile, SaveAndLoadRoundTrip)
+{
+    EEPROM a, b;
+    Pattern(a, 3);
+    const std::string path = Native(Path("image.mem"));
+    EXPECT_EQ(a.SaveToFile(path.c_str()), 256);
+    EXPECT_EQ(ReadFile(Path("image.mem")).size(), 256);
+    EXPECT_EQ(b.LoadFromFile(path.c_str()), 256);
+    EXPECT_EQ(Contents(a), Contents(b));
+
+    // Saving again replaces the file; no temporary file is left beside it.
+    Pattern(a, 9);
+    EXPECT_EQ(a.SaveToFile(path.c_str()), 256);
+    EXPECT_EQ(b.LoadFromFile(path.c_str()), 256);
+    EXPECT_EQ(Contents(a), Contents(b));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"image.mem"});
+
+    // Saving through a link updates the file it points at and keeps the link.
+    ASSERT_TRUE(QFile::link(Path("image.mem"), Path("link.mem")));
+    Pattern(a, 11);
+    EXPECT_EQ(a.SaveToFile(Native(Path("link.mem")).c_str()), 256);
+    EXPECT_TRUE(QFileInfo(Path("link.mem")).isSymLink());
+    EXPECT_EQ(b.LoadFromFile(path.c_str()), 256);
+    EXPECT_EQ(Contents(a), Contents(b));
+}
+
+TEST_F(EEPROMFile, ShortLongEmptyAndMissingFiles)
+{
+    EEPROM e;
+    WriteFile(Path("short.mem"), QByteArray(100, '\x11'));
+    WriteFile(Path("long.mem"), QByteArray(256, '\x22') + QByteArray(44, '\x33'));
+    WriteFile(Path("empty.mem"), QByteArray());
+
+    e.Fill(0);
+    EXPECT_EQ(e.LoadFromFile(Native(Path("short.mem")).c_str()), 100);
+    EXPECT_EQ(e.GetByte(99), 0x11);
+    for (int i = 100; i < 256; ++i)
+        ASSERT_EQ(e.GetByte(i), 0xFF) << i;
+
+    EXPECT_EQ(e.LoadFromFile(Native(Path("long.mem")).c_str()), 256);
+    EXPECT_EQ(Contents(e), std::vector<std::uint8_t>(256, 0x22));
+
+    e.Fill(0);
+    EXPECT_EQ(e.LoadFromFile(Native(Path("empty.mem")).c_str()), 0);
+    EXPECT_EQ(Contents(e), std::vector<std::uint8_t>(256, 0xFF));
+
+    // Missing files and directories leave the image as it was.
+    Pattern(e, 5);
+    const auto before = Contents(e);
+    EXPECT_EQ(e.LoadFromFile(Native(Path("missing.mem")).c_str()), -1);
+    EXPECT_EQ(e.LoadFromFile(Native(dir.path()).c_str()), -1);
+    EXPECT_EQ(e.LoadFromFile(""), -1);
+    EXPECT_EQ(e.LoadFromFile(nullptr), -1);
+    EXPECT_EQ(Contents(e), before);
+}
+
+TEST_F(EEPROMFile, FailedSaveKeepsThePreviousFile)
+{
+    EEPROM e;
+    Pattern(e, 1);
+
+    // The target is a directory: nothing is destroyed.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("sub/inner"));
+    EXPECT_EQ(e.SaveToFile(Native(Path("sub")).c_str()), -1);
+    EXPECT_TRUE(QDir(Path("sub/inner")).exists());
+
+    // The folder does not exist.
+    EXPECT_EQ(e.SaveToFile(Native(Path("nowhere/x.mem")).c_str()), -1);
+    EXPECT_EQ(e.SaveToFile(""), -1);
+
+    // The disk fills up half-way through: the old file stays whole.
+    const QByteArray old(256, '\x5A');
+    WriteFile(Path("keep.mem"), old);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const int result = e.SaveToFile(Native(Path("keep.mem")).c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(ReadFile(Path("keep.mem")), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.mem"});
+
+    // A folder the user may not write to (root may write anywhere).
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QDir(dir.path()).mkpath("ro"));
+        WriteFile(Path("ro/keep.mem"), old);
+        QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_EQ(e.SaveToFile(Native(Path("ro/keep.mem")).c_str()), -1);
+        QFile::setPermissions(Path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(ReadFile(Path("ro/keep.mem")), old);
+    }
+}
