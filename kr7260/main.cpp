@@ -1,0 +1,494 @@
+#include "main.h"
+#include "ui_main.h"
+
+#include "about.h"
+#include "com_port.h"
+#include "editor.h"
+#include "radio_rw.h"
+#include "ser_com.h"
+#include "splash_scr.h"
+
+#include <platform/application.h>
+#include <platform/msgbox.h>
+#include <platform/registry.h>
+#include <platform/single_instance.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTime>
+#include <QTimer>
+
+TMainForm* MainForm = nullptr;
+bool FirstActivation = true;
+
+namespace kr7260app {
+const char* const MutexName = "KR72Mutex";
+const char* const ApplicationTitle = "KR7260 Dealer Software";
+const char* const RegistryKey = "\\Navar\\kr7260\\Port";
+const char* const DefaultFile = "defkr72.mem";
+} // namespace kr7260app
+
+namespace {
+const char* const MainCaption = "Navar KR7260 Programmer PV4410.1.01";
+const char* const FileFilter = "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*";
+
+void ShowNoPortBox()
+{
+    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION);
+}
+} // namespace
+
+// ---------------------------------------------------------------- main window
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainForm)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+
+    btnWriteRadio = ui->btnWriteRadio;
+    btnFileSave = ui->btnFileSave;
+    btnReadRadio = ui->btnReadRadio;
+    btnFileOpen = ui->btnFileOpen;
+    btnScanDuplex = ui->btnScanDuplex;
+    btnCtcss = ui->btnCtcss;
+    btnSelcall = ui->btnSelcall;
+    btnChannel = ui->btnChannel;
+    btnOptions = ui->btnOptions;
+    EditRadioHardware = ui->EditRadioHardware;
+    btnEngineering = ui->btnEngineering;
+    mnuWriteRadio = ui->mnuWriteRadio;
+    mnuFileSave = ui->mnuFileSave;
+    mnuReadRadio = ui->mnuReadRadio;
+    mnuFileOpen = ui->mnuFileOpen;
+    mnuFileExit = ui->mnuFileExit;
+    mnuScanDuplex = ui->mnuScanDuplex;
+    mnuCtcss = ui->mnuCtcss;
+    mnuSelcall = ui->mnuSelcall;
+    mnuChannel = ui->mnuChannel;
+    mnuOptions = ui->mnuOptions;
+    mnuSql = ui->mnuSql;
+    mnuEngineering = ui->mnuEngineering;
+    mnuPortSelect = ui->mnuPortSelect;
+    mnuHelpAbout = ui->mnuHelpAbout;
+    HelpText = ui->HelpText;
+    lblVersion = ui->lblVersion;
+
+    ui->imgLogo->setPixmap(DrawNavarLogo(ui->imgLogo->minimumSize()));
+
+    // Status bar: panel 0 for messages, panel 1 the clock.
+    StatusPanel0 = new QLabel("ProgStatus", this);
+    StatusPanel0->setObjectName("StatusPanel0");
+    StatusPanel0->setFixedWidth(550);
+    StatusPanel1 = new QLabel("12:00:00", this);
+    StatusPanel1->setObjectName("StatusPanel1");
+    StatusPanel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1->start();
+
+    ReadFileBox.Title = "Open Programming File...";
+    ReadFileBox.Filter = FileFilter;
+    SaveFileBox.Title = "Save Programming File...";
+    SaveFileBox.Filter = FileFilter;
+    SaveFileBox.OverwritePrompt = true;
+
+    // Transfers: button and menu twin do the same.
+    for (QPushButton* b : {btnWriteRadio, btnFileSave, btnReadRadio, btnFileOpen})
+        connect(b, &QPushButton::clicked, this, [this, b] { SpeedBtnClick(b); });
+    for (QAction* a : {mnuWriteRadio, mnuFileSave, mnuReadRadio, mnuFileOpen})
+        connect(a, &QAction::triggered, this, [this, a] { SpeedBtnClick(a); });
+    for (QPushButton* b : {btnScanDuplex, btnCtcss, btnSelcall, btnChannel, btnOptions, EditRadioHardware, btnEngineering})
+        connect(b, &QPushButton::clicked, this, [this, b] { EditButtonClick(b); });
+    for (QAction* a : {mnuScanDuplex, mnuCtcss, mnuSelcall, mnuChannel, mnuOptions, mnuSql, mnuEngineering})
+        connect(a, &QAction::triggered, this, [this, a] { EditButtonClick(a); });
+    connect(mnuPortSelect, &QAction::triggered, this, &TMainForm::mnuPortSelectClick);
+    connect(mnuHelpAbout, &QAction::triggered, this, &TMainForm::mnuHelpAboutClick);
+    connect(mnuFileExit, &QAction::triggered, this, &TMainForm::mnuFileExitClick);
+
+    // Help pane.
+    Help = new THelpPane(HelpText, this);
+    Help->Bind(btnWriteRadio, "Writes the configuration data in the edit windows to the radio.");
+    Help->Bind(btnFileSave, "Writes the configuration data in the edit windows to a file.");
+    Help->Bind(btnReadRadio, "Reads the configuration data in the radio to the edit windows.");
+    Help->Bind(btnFileOpen, "Reads the configuration data in a file to the edit windows.");
+    Help->Bind(btnChannel, "Allows you to add in extra scan channel frequencies.");
+    Help->Bind(btnSelcall, "Allows you to adjust the radio's Selcall options.");
+    Help->Bind(btnOptions, "Allows you to adjust the radio's options.");
+    Help->Bind(btnScanDuplex, "Allows you to edit the radio's Scan options plus Scan and Duplex memories.");
+    Help->Bind(EditRadioHardware, "Allows you to setup the radio's squelch and S-meter.");
+    Help->Bind(btnEngineering, "Engineering special options.");
+    Help->Bind(btnCtcss, "Allows you to adjust the radio's CTCSS options.");
+    for (QWidget* w : {static_cast<QWidget*>(this), centralWidget(), static_cast<QWidget*>(ui->pnlTitle),
+                       static_cast<QWidget*>(ui->grpTransfer), static_cast<QWidget*>(ui->grpEdit),
+                       static_cast<QWidget*>(HelpText)})
+        Help->BindSilent(w);
+    Help->SetHandlers([this](QObject* s) { FocusHelp(s); }, [this](QObject* s) { MouseHelp(s); });
+
+    FormCreate();
+    UpdateEditorButtons();
+    setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
+}
+
+TMainForm::~TMainForm() { delete ui; }
+
+void TMainForm::FormCreate()
+{
+    btnEngineering->setEnabled(false);
+    btnEngineering->setVisible(false);
+    mnuEngineering->setEnabled(false);
+    mnuEngineering->setVisible(false);
+    EditRadioHardware->setVisible(true);
+    btnOptions->setVisible(true);
+    setWindowTitle(MainCaption);
+}
+
+QString TMainForm::StatusText(int panel) const
+{
+    return panel == 0 ? StatusPanel0->text() : panel == 1 ? StatusPanel1->text() : QString();
+}
+
+void TMainForm::SetStatusText(int panel, const QString& text)
+{
+    if (panel == 0)
+        StatusPanel0->setText(text);
+    else if (panel == 1)
+        StatusPanel1->setText(text);
+}
+
+bool TMainForm::LoadImageFile(const QString& name)
+{
+    lastFileStatus_ = RadioImage.LoadFromFile(name);
+    if (lastFileStatus_ == TRadioImage::FileStatus::Ok) {
+        SetStatusText(0, "File loaded: " + name);
+        return true;
+    }
+    if (lastFileStatus_ != TRadioImage::FileStatus::CannotOpen)
+        platform::MessageBox(TRadioImage::FileErrorText(lastFileStatus_), "File Error", platform::MB_OKCANCEL);
+    return false;
+}
+
+bool TMainForm::SaveImageFile(const QString& name)
+{
+    lastFileStatus_ = RadioImage.SaveToFile(name);
+    if (lastFileStatus_ == TRadioImage::FileStatus::Ok) {
+        SetStatusText(0, "File loaded: " + name);
+        return true;
+    }
+    if (lastFileStatus_ != TRadioImage::FileStatus::CannotOpen)
+        platform::MessageBox(TRadioImage::FileErrorText(lastFileStatus_), "File Error", platform::MB_OKCANCEL);
+    return false;
+}
+
+bool TMainForm::OpenComPort()
+{
+    const bool ok = frmSerial && frmSerial->OpenPort(ComPortNumber);
+    if (!ok)
+        ShowNoPortBox();
+    return ok;
+}
+
+bool TMainForm::event(QEvent* event)
+{
+    // The start-up runs on the first activation, once the window is on screen.
+    if (event->type() == QEvent::WindowActivate && FirstActivation)
+        QTimer::singleShot(0, this, &TMainForm::FormShow);
+    return QMainWindow::event(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    if (!centred_) {
+        centred_ = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TMainForm::FormShow()
+{
+    if (!FirstActivation)
+        return;
+    FirstActivation = false;
+
+    TSplash* splash = Splash;
+    auto line = [splash](const char* text) {
+        if (splash)
+            splash->AddLine(text);
+    };
+    if (splash)
+        splash->lblProgramType->setText(kr7260app::ApplicationTitle);
+    SetStatusText(0, "");
+    if (splash)
+        splash->ShowCentred();
+
+    line("Initilising program data...");
+
+    line("Initilise default radio data...");
+    if (LoadImageFile(kr7260app::DefaultFile)) {
+        SetStatusText(0, "File loaded: Default file");
+    } else {
+        SetStatusText(0, "No file loaded.");
+        // A file that exists but could not be read has had its own box already.
+        if (lastFileStatus_ == TRadioImage::FileStatus::CannotOpen)
+            platform::MessageBox("Default file defkr72.mem does not exist.", "No default file",
+                                 platform::MB_ICONEXCLAMATION);
+        RadioImage.Fill(0);
+    }
+
+    line("Reading registery...");
+    {
+        platform::TRegistry reg;
+        if (reg.OpenKey(kr7260app::RegistryKey, false)) {
+            int port = 0;
+            ComPortNumber = reg.ReadInteger("ComPort", port) ? port : 1;
+        }
+        if (ComPortNumber < 1 || ComPortNumber > 4)
+            ComPortNumber = 1;
+        reg.CloseKey();
+    }
+    repaint();
+
+    line("Opening port...");
+    OpenComPort();
+
+    line("Loading help...");
+    if (splash)
+        splash->hide();
+}
+
+void TMainForm::Timer1Timer()
+{
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove('t'); // no time zone
+    SetStatusText(1, QTime::currentTime().toString(format.trimmed()));
+}
+
+void TMainForm::SpeedBtnClick(QObject* sender)
+{
+    using platform::IDOK;
+    const unsigned confirm = platform::MB_OKCANCEL | platform::MB_ICONQUESTION;
+    if (sender == btnWriteRadio || sender == mnuWriteRadio) {
+        if (platform::MessageBox("All current radio data will be lost", "Write to radio?", confirm) != IDOK)
+            return;
+        RadioImage.Modify(kr72map::WordFixedChannel, 0x00FF, 0x0A00);
+        if (!frmReadWrite)
+            return;
+        frmReadWrite->StartAddress = 2;
+        frmReadWrite->EndAddress = 127;
+        frmReadWrite->TransferMode = 2;
+        frmReadWrite->ShowResult = 1;
+        frmReadWrite->exec();
+    } else if (sender == btnReadRadio || sender == mnuReadRadio) {
+        if (platform::MessageBox("All current edit data will be lost", "Read from Radio?", confirm) != IDOK)
+            return;
+        if (frmReadWrite) {
+            frmReadWrite->StartAddress = 0;
+            frmReadWrite->EndAddress = 127;
+            frmReadWrite->TransferMode = 1;
+            frmReadWrite->ShowResult = 1;
+            frmReadWrite->exec();
+        }
+        SetStatusText(0, "Current Radio data loaded");
+    } else if (sender == btnFileOpen || sender == mnuFileOpen) {
+        if (platform::MessageBox("All current data will be lost", "Read from file?", confirm) != IDOK)
+            return;
+        if (!ReadFileBox.Execute())
+            return;
+        // A chosen file that cannot be opened is reported too; the image is kept.
+        if (!LoadImageFile(ReadFileBox.FileName) && lastFileStatus_ == TRadioImage::FileStatus::CannotOpen)
+            platform::MessageBox(TRadioImage::FileErrorText(TRadioImage::FileStatus::ReadError), "File Error",
+                                 platform::MB_OKCANCEL);
+    } else if (sender == btnFileSave || sender == mnuFileSave) {
+        if (!SaveFileBox.Execute())
+            return;
+        // A file that cannot be created is reported too; the previous file is kept.
+        if (!SaveImageFile(SaveFileBox.FileName) && lastFileStatus_ == TRadioImage::FileStatus::CannotOpen)
+            platform::MessageBox(TRadioImage::FileErrorText(TRadioImage::FileStatus::WriteError), "File Error",
+                                 platform::MB_OKCANCEL);
+    }
+}
+
+TMainForm::Editor TMainForm::EditorForSender(QObject* sender) const
+{
+    if (sender == btnScanDuplex || sender == mnuScanDuplex)
+        return Editor::ScanDuplex;
+    if (sender == btnCtcss || sender == mnuCtcss)
+        return Editor::Ctcss;
+    if (sender == btnSelcall || sender == mnuSelcall)
+        return Editor::Selcall;
+    if (sender == btnChannel || sender == mnuChannel)
+        return Editor::ChannelData;
+    if (sender == btnOptions || sender == mnuOptions)
+        return Editor::Options;
+    if (sender == EditRadioHardware || sender == mnuSql)
+        return Editor::SquelchSMeter;
+    if (sender == btnEngineering || sender == mnuEngineering)
+        return Editor::Engineering;
+    return Editor::Count;
+}
+
+void TMainForm::SetEditor(Editor which, QDialog* window)
+{
+    if (which != Editor::Count)
+        editors_[int(which)] = window;
+    UpdateEditorButtons();
+}
+
+QDialog* TMainForm::EditorWindow(Editor which) const
+{
+    return which == Editor::Count ? nullptr : editors_[int(which)];
+}
+
+void TMainForm::UpdateEditorButtons()
+{
+    // An editor that is not part of this build leaves its button and menu entry disabled.
+    const std::pair<QPushButton*, QAction*> twins[] = {
+        {btnScanDuplex, mnuScanDuplex}, {btnCtcss, mnuCtcss},   {btnSelcall, mnuSelcall},
+        {btnChannel, mnuChannel},       {btnOptions, mnuOptions}, {EditRadioHardware, mnuSql},
+    };
+    for (const auto& [button, action] : twins) {
+        const bool present = EditorWindow(EditorForSender(button)) != nullptr;
+        button->setEnabled(present);
+        action->setEnabled(present);
+    }
+}
+
+void TMainForm::EditButtonClick(QObject* sender)
+{
+    if (QDialog* editor = EditorWindow(EditorForSender(sender)))
+        editor->exec();
+}
+
+void TMainForm::mnuPortSelectClick()
+{
+    if (!frmPorts || frmPorts->exec() != QDialog::Accepted)
+        return;
+    if (frmSerial)
+        frmSerial->ClosePort();
+    OpenComPort();
+}
+
+void TMainForm::mnuHelpAboutClick()
+{
+    if (AboutBox)
+        AboutBox->exec();
+}
+
+void TMainForm::mnuFileExitClick() { close(); }
+
+void TMainForm::FocusHelp(QObject* sender) { Help->FocusHelp(sender); }
+
+void TMainForm::MouseHelp(QObject* sender) { FocusHelp(sender); }
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::FormClose()
+{
+    if (frmSerial)
+        frmSerial->ClosePort();
+    platform::TRegistry reg;
+    if (reg.OpenKey(kr7260app::RegistryKey, true))
+        reg.WriteInteger("ComPort", ComPortNumber);
+    reg.CloseKey();
+}
+
+// ---------------------------------------------------------------- program start-up
+
+namespace kr7260app {
+
+bool AcquireSingleInstance(platform::SingleInstance& lock)
+{
+    if (lock.TryLock())
+        return true;
+    platform::MessageBox("The program is already running", ApplicationTitle, platform::MB_OK);
+    // This copy must not be taken for the first one.
+    QCoreApplication::setApplicationName("KR7260 run another");
+    lock.ActivateFirst();
+    return false;
+}
+
+void CreateForms()
+{
+    FirstActivation = true;
+    QCoreApplication::setApplicationName(ApplicationTitle);
+
+    MainForm = new TMainForm;
+    AboutBox = new TAboutBox(MainForm);
+    Splash = new TSplash(MainForm);
+    frmPorts = new TfrmPorts(MainForm);
+    // frmAdvanced = new TfrmAdvanced(MainForm);          squelch and S-meter editor: slot
+    //     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, frmAdvanced);
+    // frmChannelSelect = new TfrmChannelSelect(MainForm); slot
+    frmReadWrite = new TfrmReadWrite(MainForm);
+    frmSerial = new TfrmSerial;
+    // frmEngineering = new TfrmEngineering(MainForm);    slot (button stays hidden)
+    //     MainForm->SetEditor(TMainForm::Editor::Engineering, frmEngineering);
+    // frmConnectRadio = new TfrmConnectRadio(MainForm);  slot
+    // frmEditChannel2 = new TfrmEditChannel2(MainForm);  slot
+    // frmChannelData = new TfrmChannelData(MainForm);    slot
+    //     MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
+    // frmSelcall = new TfrmSelcall(MainForm);            slot
+    //     MainForm->SetEditor(TMainForm::Editor::Selcall, frmSelcall);
+    // frmOptions = new TfrmOptions(MainForm);            slot
+    //     MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
+    // frmSelcallIdents = new TfrmSelcallIdents(MainForm); slot
+    // frmPageAlarm = new TfrmPageAlarm(MainForm);        slot
+    // frmScan = new TfrmScan(MainForm);                  slot
+    //     MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
+    // frmCtcss = new TfrmCtcss(MainForm);                slot
+    //     MainForm->SetEditor(TMainForm::Editor::Ctcss, frmCtcss);
+
+    frmReadWrite->Attach(frmSerial, &MainForm->RadioImage);
+    frmSerial->Image = &MainForm->RadioImage;
+    // The parser thread reports the radio version; the label changes on this thread.
+    QObject::connect(frmSerial, &TfrmSerial::versionChanged, MainForm->lblVersion, &QLabel::setText,
+                     Qt::QueuedConnection);
+}
+
+void DestroyForms()
+{
+    // The link first: its threads use the transfer dialog and the image.
+    delete frmSerial;
+    frmSerial = nullptr;
+    delete frmReadWrite;
+    frmReadWrite = nullptr;
+    delete frmPorts;
+    frmPorts = nullptr;
+    delete Splash;
+    Splash = nullptr;
+    delete AboutBox;
+    AboutBox = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+}
+
+void BringForward()
+{
+    if (!MainForm)
+        return;
+    MainForm->showNormal();
+    MainForm->raise();
+    MainForm->activateWindow();
+}
+
+} // namespace kr7260app

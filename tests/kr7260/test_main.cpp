@@ -1,0 +1,664 @@
+// The KR7260 main window: transfers to and from the radio and files, the port dialog,
+// the editor protocol and the help pane, the about box.
+// ctest-label: threaded
+#include "about.h"
+#include "com_port.h"
+#include "editor.h"
+#include "main.h"
+#include "radio_rw.h"
+#include "ser_com.h"
+
+#include "support/dialogs.h"
+#include "support/kr7260_sim.h"
+#include "support/pty.h"
+
+#include <platform/filedialog.h>
+#include <platform/msgbox.h>
+#include <platform/registry.h>
+#include <platform/shell.h>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <sys/resource.h>
+#include <thread>
+
+using testsupport::ComMapping;
+using testsupport::Kr7260Sim;
+using testsupport::MessageBoxResponder;
+using testsupport::ModalHandler;
+using testsupport::PtyPair;
+using testsupport::WaitFor;
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv(name, value.constData(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.constData(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    QByteArray old_;
+};
+
+class FileDialogScript {
+public:
+    explicit FileDialogScript(std::function<bool(platform::TFileDialog&)> hook)
+    {
+        platform::SetFileDialogHook([this, hook](platform::TFileDialog& d) {
+            ++calls;
+            return hook(d);
+        });
+    }
+    ~FileDialogScript() { platform::SetFileDialogHook({}); }
+    int calls = 0;
+};
+
+// A small editor that follows the protocol: one bit of word 3 (through OptionBytes)
+// and word 7 (in the image).
+class TTestEditor : public TEditorForm {
+public:
+    TTestEditor()
+    {
+        auto* lay = new QVBoxLayout(this);
+        chkSMeterEnabled = new QCheckBox("S-Meter enabled", this);
+        spnLeadIn = new QSpinBox(this);
+        spnLeadIn->setRange(0, 200);
+        OKBtn = new QPushButton("OK", this);
+        CancelBtn = new QPushButton("Cancel", this);
+        HelpText = new QTextEdit(this);
+        for (QWidget* w : {static_cast<QWidget*>(chkSMeterEnabled), static_cast<QWidget*>(spnLeadIn),
+                           static_cast<QWidget*>(OKBtn), static_cast<QWidget*>(CancelBtn),
+                           static_cast<QWidget*>(HelpText)})
+            lay->addWidget(w);
+        BindOkCancel(OKBtn, CancelBtn);
+        SetHelpPane(HelpText);
+        Help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
+        Help->Bind(spnLeadIn, "Sets the lead-in delay.");
+        Help->Bind(chkSMeterEnabled, QString()); // bound, but without a sentence
+    }
+    void LoadControls() override
+    {
+        ++loads;
+        chkSMeterEnabled->setChecked(OptionBit(3, 0x0002));
+        spnLeadIn->setValue(image().Get(7));
+    }
+    void StoreControls() override
+    {
+        SetOptionBit(3, 0x0002, chkSMeterEnabled->isChecked());
+        image().Set(7, spnLeadIn->value());
+    }
+    QCheckBox* chkSMeterEnabled;
+    QSpinBox* spnLeadIn;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+    QTextEdit* HelpText;
+    int loads = 0;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp_.isValid());
+        for (const char* d : {"config", "run", "work", "files"})
+            QDir(tmp_.path()).mkpath(d);
+        QFile::setPermissions(tmp_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", tmp_.filePath("config").toLocal8Bit());
+        runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", tmp_.filePath("run").toLocal8Bit());
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(tmp_.filePath("work"));
+        qApp->setQuitOnLastWindowClosed(false);
+
+        for (int n = 1; n <= 2; ++n) {
+            ptys_.push_back(std::make_unique<PtyPair>());
+            maps_.push_back(std::make_unique<ComMapping>(n, ptys_.back()->slavePath()));
+        }
+        maps_.push_back(std::make_unique<ComMapping>(3, tmp_.filePath("no-such-tty").toStdString()));
+        sim_ = std::make_unique<Kr7260Sim>(*ptys_[0]);
+
+        kr7260app::CreateForms();
+        MessageBoxResponder boxes;
+        boxes.answerAll(platform::IDOK); // the missing default file
+        MainForm->FormShow();
+        ASSERT_TRUE(frmSerial->PortOpen);
+    }
+
+    void TearDown() override
+    {
+        kr7260app::DestroyForms();
+        sim_.reset();
+        maps_.clear();
+        ptys_.clear();
+        QDir::setCurrent(oldCwd_);
+    }
+
+    QString FilePath(const QString& name) const { return tmp_.filePath("files/" + name); }
+
+    static QByteArray ReadAll(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void FillImage(std::int32_t first)
+    {
+        for (int k = 0; k < 128; ++k)
+            MainForm->RadioImage.Set(k, first + k);
+    }
+    // Waits for the transfer dialog to end, then presses "Close".
+    static std::function<void(QWidget*)> CloseWhenDone(QString* action)
+    {
+        return [action](QWidget*) {
+            WaitFor([] { return frmReadWrite->btnCancel->text() == "Close"; }, 30000);
+            *action = frmReadWrite->lblAction->text();
+            frmReadWrite->btnCancel->click();
+        };
+    }
+    static void MouseMove(QWidget* w)
+    {
+        const QPointF local(w->width() / 2.0, w->height() / 2.0);
+        QMouseEvent ev(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    }
+    static void FocusIn(QWidget* w)
+    {
+        QFocusEvent ev(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(w, &ev);
+    }
+
+    QTemporaryDir tmp_;
+    QString oldCwd_;
+    std::unique_ptr<ScopedEnv> config_, runtime_;
+    std::vector<std::unique_ptr<PtyPair>> ptys_;
+    std::vector<std::unique_ptr<ComMapping>> maps_;
+    std::unique_ptr<Kr7260Sim> sim_;
+};
+
+// ---------------------------------------------------------------- files
+
+TEST_F(MainWindowTest, WriteToFileThenReadBackRestoresEveryElement)
+{
+    FillImage(0x7FFF0000); // upper halves set: they are kept in the file
+    const QString path = FilePath("saved.mem");
+    MessageBoxResponder boxes;
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            EXPECT_EQ(d.Title, "Save Programming File...");
+            EXPECT_TRUE(d.OverwritePrompt);
+            EXPECT_EQ(d.Filter, "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*");
+            d.FileName = path;
+            return true;
+        });
+        MainForm->btnFileSave->click(); // no confirmation
+        EXPECT_EQ(dlg.calls, 1);
+    }
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(MainForm->StatusText(0), "File loaded: " + path);
+    const QByteArray bytes = ReadAll(path);
+    ASSERT_EQ(bytes.size(), 512);
+    EXPECT_EQ(std::uint8_t(bytes[4 * 3]), 3u);
+    EXPECT_EQ(std::uint8_t(bytes[4 * 3 + 3]), 0x7Fu);
+
+    FillImage(0);
+    boxes.expect(platform::IDOK);
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            EXPECT_EQ(d.Title, "Open Programming File...");
+            d.FileName = path;
+            return true;
+        });
+        MainForm->mnuFileOpen->trigger();
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "All current data will be lost");
+    EXPECT_EQ(boxes.boxes()[0].caption, "Read from file?");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), 0x7FFF0000 + k);
+    EXPECT_EQ(MainForm->StatusText(0), "File loaded: " + path);
+}
+
+TEST_F(MainWindowTest, ReadFromFileCancelledAtEitherStepChangesNothing)
+{
+    const QString path = FilePath("other.mem");
+    FillImage(100);
+    ASSERT_TRUE(MainForm->SaveImageFile(path));
+    FillImage(5);
+    MainForm->SetStatusText(0, "before");
+    MessageBoxResponder boxes;
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            d.FileName = path;
+            return true;
+        });
+        boxes.expect(platform::IDCANCEL); // at the confirmation: no dialog
+        MainForm->btnFileOpen->click();
+        EXPECT_EQ(dlg.calls, 0);
+    }
+    {
+        FileDialogScript dlg([](platform::TFileDialog&) { return false; });
+        boxes.expect(platform::IDOK);
+        MainForm->btnFileOpen->click();
+        EXPECT_EQ(dlg.calls, 1);
+    }
+    EXPECT_EQ(MainForm->RadioImage.Get(0), 5);
+    EXPECT_EQ(MainForm->StatusText(0), "before");
+}
+
+TEST_F(MainWindowTest, UnreadableOrUnwritableChosenFileIsReportedAndKeepsImage)
+{
+    FillImage(9);
+    MessageBoxResponder boxes;
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            d.FileName = FilePath("missing.mem");
+            return true;
+        });
+        boxes.expect(platform::IDOK); // confirmation
+        boxes.expect(platform::IDOK); // the error
+        MainForm->btnFileOpen->click();
+    }
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[1].text, "There is a problem reading the file");
+    EXPECT_EQ(boxes.boxes()[1].caption, "File Error");
+    EXPECT_EQ(boxes.boxes()[1].flags, 1u);
+    EXPECT_EQ(MainForm->RadioImage.Get(127), 9 + 127);
+
+    boxes.clear();
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            d.FileName = FilePath("no-such-folder/x.mem");
+            return true;
+        });
+        boxes.expect(platform::IDOK);
+        MainForm->btnFileSave->click();
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "There is a problem writing the file");
+    EXPECT_EQ(boxes.boxes()[0].caption, "File Error");
+}
+
+TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
+{
+    const QString path = FilePath("keep.mem");
+    FillImage(1000);
+    ASSERT_TRUE(MainForm->SaveImageFile(path));
+    const QByteArray before = ReadAll(path);
+    FillImage(2000);
+    MainForm->SetStatusText(0, "unchanged");
+
+    // Writes past 256 bytes fail (EFBIG) while the limit holds.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 256;
+    setrlimit(RLIMIT_FSIZE, &small);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    bool ok = true;
+    {
+        FileDialogScript dlg([&](platform::TFileDialog& d) {
+            d.FileName = path;
+            return true;
+        });
+        MainForm->btnFileSave->click();
+        ok = MainForm->LastFileStatus() == TRadioImage::FileStatus::Ok;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "There is a problem writing the file");
+    EXPECT_EQ(boxes.boxes()[0].flags, 1u);
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(MainForm->StatusText(0), "unchanged");
+}
+
+// ---------------------------------------------------------------- radio transfers
+
+TEST_F(MainWindowTest, ReadFromRadioFillsTheImage)
+{
+    std::array<std::uint16_t, 128> mem{};
+    for (int k = 0; k < 128; ++k)
+        mem[k] = std::uint16_t(0xA000 + 3 * k);
+    sim_->setMemory(mem);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    QString action;
+    ModalHandler handler(CloseWhenDone(&action), 30000);
+    MainForm->btnReadRadio->click();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(boxes.boxes()[0].text, "All current edit data will be lost");
+    EXPECT_EQ(boxes.boxes()[0].caption, "Read from Radio?");
+    EXPECT_EQ(action, "Data successfully read from radio!");
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), mem[k]) << "word " << k;
+    EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
+    // The parser thread's version reaches the label.
+    EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text().contains("KR7260"); }));
+}
+
+TEST_F(MainWindowTest, CancelledReadKeepsImageButSaysLoaded)
+{
+    sim_->setSilent(true);
+    FillImage(40);
+    MainForm->SetStatusText(0, "x");
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    ModalHandler handler([](QWidget*) { frmReadWrite->btnCancel->click(); });
+    MainForm->mnuReadRadio->trigger();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(MainForm->RadioImage.Get(0), 40);
+    EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
+}
+
+TEST_F(MainWindowTest, WriteToRadioForcesWord2HighByteOnlyWhenConfirmed)
+{
+    FillImage(0x0100);
+    MainForm->RadioImage.Set(2, 0x12345634);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDCANCEL);
+    MainForm->btnWriteRadio->click();
+    EXPECT_EQ(boxes.boxes()[0].text, "All current radio data will be lost");
+    EXPECT_EQ(boxes.boxes()[0].caption, "Write to radio?");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
+    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x12345634);
+
+    // Confirmed, then cancelled: the high byte is forced all the same.
+    sim_->setSilent(true);
+    boxes.expect(platform::IDOK);
+    {
+        ModalHandler handler([](QWidget*) { frmReadWrite->btnCancel->click(); });
+        MainForm->mnuWriteRadio->trigger();
+        ASSERT_TRUE(handler.ran());
+    }
+    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x0A34);
+    EXPECT_EQ(MainForm->StatusText(0), "No file loaded."); // a write leaves the status alone
+}
+
+TEST_F(MainWindowTest, WriteToRadioSendsWords2To127)
+{
+    std::array<std::uint16_t, 128> mem{};
+    mem[0] = 0x1111;
+    mem[1] = 0x2222;
+    sim_->setMemory(mem);
+    sim_->setVersion("KR7260d V1.0");
+    FillImage(0x300);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    QString action;
+    ModalHandler handler(CloseWhenDone(&action), 30000);
+    MainForm->btnWriteRadio->click();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(action, "Data successfully written to radio!");
+    EXPECT_EQ(sim_->word(0), 0x1111);
+    EXPECT_EQ(sim_->word(1), 0x2222);
+    EXPECT_EQ(sim_->word(2), 0x0A02);
+    for (int k = 3; k < 128; ++k)
+        ASSERT_EQ(sim_->word(k), 0x300 + k) << "word " << k;
+}
+
+// ---------------------------------------------------------------- port dialog and exit
+
+TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)
+{
+    ASSERT_EQ(MainForm->ComPortNumber, 1);
+    MessageBoxResponder boxes;
+    {
+        ModalHandler handler([](QWidget* w) {
+            EXPECT_EQ(w, frmPorts);
+            EXPECT_TRUE(frmPorts->rbCom1->isChecked());
+            frmPorts->rbCom2->setChecked(true);
+            frmPorts->findChild<QPushButton*>("btnCancel")->click();
+        });
+        MainForm->mnuPortSelect->trigger();
+        ASSERT_TRUE(handler.ran());
+    }
+    EXPECT_EQ(MainForm->ComPortNumber, 1);
+    EXPECT_TRUE(frmSerial->PortOpen);
+    EXPECT_EQ(frmSerial->Port.path(), ptys_[0]->slavePath());
+
+    {
+        ModalHandler handler([](QWidget*) {
+            frmPorts->rbCom2->setChecked(true);
+            frmPorts->findChild<QPushButton*>("btnOK")->click();
+        });
+        MainForm->mnuPortSelect->trigger();
+    }
+    EXPECT_EQ(MainForm->ComPortNumber, 2);
+    EXPECT_TRUE(frmSerial->PortOpen);
+    EXPECT_EQ(frmSerial->Port.path(), ptys_[1]->slavePath());
+
+    // A port that cannot be opened: the box, and the program goes on with it closed.
+    boxes.expect(platform::IDOK);
+    {
+        ModalHandler handler([](QWidget*) {
+            EXPECT_TRUE(frmPorts->rbCom2->isChecked());
+            frmPorts->rbCom3->setChecked(true);
+            frmPorts->findChild<QPushButton*>("btnOK")->click();
+        });
+        MainForm->mnuPortSelect->trigger();
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "There is a problem opening the Com port.");
+    EXPECT_FALSE(frmSerial->PortOpen);
+
+    MainForm->mnuFileExit->trigger();
+    platform::TRegistry reg;
+    int stored = 0;
+    ASSERT_TRUE(reg.OpenKey(kr7260app::RegistryKey, false));
+    ASSERT_TRUE(reg.ReadInteger("ComPort", stored));
+    EXPECT_EQ(stored, 3);
+}
+
+// ---------------------------------------------------------------- editors
+
+TEST_F(MainWindowTest, EditorButtonsOpenOnlyTheEditorsThatExist)
+{
+    EXPECT_FALSE(MainForm->btnOptions->isEnabled());
+    EXPECT_FALSE(MainForm->btnEngineering->isVisible());
+    EXPECT_FALSE(MainForm->mnuEngineering->isVisible());
+    EXPECT_FALSE(MainForm->mnuEngineering->isEnabled());
+    EXPECT_TRUE(MainForm->btnOptions->isVisibleTo(MainForm));
+    EXPECT_EQ(MainForm->windowTitle(), "Navar KR7260 Programmer PV4410.1.01");
+
+    TTestEditor editor;
+    MainForm->SetEditor(TMainForm::Editor::Options, &editor);
+    EXPECT_TRUE(MainForm->btnOptions->isEnabled());
+    EXPECT_TRUE(MainForm->mnuOptions->isEnabled());
+    ModalHandler handler([&](QWidget* w) {
+        EXPECT_EQ(w, &editor);
+        editor.CancelBtn->click();
+    });
+    MainForm->mnuOptions->trigger();
+    EXPECT_TRUE(handler.ran());
+    EXPECT_EQ(editor.loads, 1);
+    MainForm->SetEditor(TMainForm::Editor::Options, nullptr);
+}
+
+TEST_F(MainWindowTest, EditorOkStoresAndWritesOptionBytesBack)
+{
+    FillImage(0);
+    MainForm->RadioImage.Set(3, 0x7FFF0000 | 0x8001); // upper half cleared by OK
+    MainForm->RadioImage.Set(5, 0x00AB);
+    TTestEditor editor;
+    MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, &editor);
+    ModalHandler handler([&](QWidget*) {
+        EXPECT_FALSE(editor.chkSMeterEnabled->isChecked());
+        EXPECT_EQ(editor.OptionBytes[0], 0x01);
+        EXPECT_EQ(editor.OptionBytes[1], 0x80);
+        EXPECT_EQ(editor.OptionBytes[4], 0xAB);
+        editor.chkSMeterEnabled->setChecked(true);
+        editor.spnLeadIn->setValue(150);
+        editor.OKBtn->click();
+    });
+    MainForm->EditRadioHardware->click();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(MainForm->RadioImage.Get(3), 0x8003);
+    EXPECT_EQ(MainForm->RadioImage.Get(5), 0x00AB);
+    EXPECT_EQ(MainForm->RadioImage.Get(7), 150);
+}
+
+TEST_F(MainWindowTest, EditorCancelRestoresEverythingIncludingSubWindowChanges)
+{
+    FillImage(0x40);
+    const TRadioImage::Words before = MainForm->RadioImage.Snapshot();
+    TTestEditor editor;
+    ModalHandler handler([&](QWidget*) {
+        // The window and a sub-window store into the image directly.
+        MainForm->RadioImage.Set(4, 0xFFFF);
+        MainForm->RadioImage.Set(100, 1);
+        editor.chkSMeterEnabled->setChecked(true);
+        editor.CancelBtn->click();
+    });
+    EXPECT_EQ(editor.exec(), QDialog::Rejected);
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(MainForm->RadioImage.Snapshot(), before);
+
+    // Escape is Cancel as well.
+    ModalHandler esc([&](QWidget*) {
+        MainForm->RadioImage.Set(7, 3);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&editor, &key);
+    });
+    editor.exec();
+    ASSERT_TRUE(esc.ran());
+    EXPECT_EQ(MainForm->RadioImage.Snapshot(), before);
+}
+
+TEST_F(MainWindowTest, EditorClosedByCloseBoxIsNeitherOkNorCancel)
+{
+    FillImage(0);
+    TTestEditor editor;
+    ModalHandler handler([&](QWidget*) {
+        MainForm->RadioImage.Set(7, 66);   // stored directly: kept
+        editor.chkSMeterEnabled->setChecked(true); // only in OptionBytes after OK: lost
+        editor.close();
+    });
+    editor.exec();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(MainForm->RadioImage.Get(7), 66);
+    EXPECT_EQ(MainForm->RadioImage.Get(3), 3);
+}
+
+// ---------------------------------------------------------------- help pane
+
+TEST_F(MainWindowTest, HelpPaneFollowsMouseAndFocus)
+{
+    MainForm->show();
+    QTextEdit* help = MainForm->HelpText;
+    EXPECT_EQ(help->toPlainText(), "Help messages...");
+    MouseMove(MainForm->btnReadRadio);
+    EXPECT_EQ(help->toPlainText(), "Reads the configuration data in the radio to the edit windows.");
+    FocusIn(MainForm->btnFileOpen);
+    EXPECT_EQ(help->toPlainText(), "Reads the configuration data in a file to the edit windows.");
+    MouseMove(MainForm->btnCtcss); // disabled (no editor yet) still explains itself
+    EXPECT_EQ(help->toPlainText(), "Allows you to adjust the radio's CTCSS options.");
+    MouseMove(MainForm->centralWidget());
+    EXPECT_EQ(help->toPlainText(), "");
+    MouseMove(MainForm->btnWriteRadio);
+    MouseMove(help->viewport());
+    EXPECT_EQ(help->toPlainText(), "");
+
+    TTestEditor editor;
+    editor.show();
+    // A spin box's inner editor counts as the spin box.
+    MouseMove(editor.spnLeadIn->findChild<QLineEdit*>());
+    EXPECT_EQ(editor.HelpText->toPlainText(), "Sets the lead-in delay.");
+    FocusIn(editor.chkSMeterEnabled); // no sentence: the pane empties
+    EXPECT_EQ(editor.HelpText->toPlainText(), "");
+    FocusIn(editor.OKBtn);
+    EXPECT_EQ(editor.HelpText->toPlainText(), "The OK button exits the screen and saves any changes.");
+    MouseMove(&editor);
+    EXPECT_EQ(editor.HelpText->toPlainText(), "");
+}
+
+// ---------------------------------------------------------------- about box, version label, look
+
+TEST_F(MainWindowTest, AboutBoxLinkAndVersion)
+{
+    QString opened;
+    platform::SetShellOpenHook([&](const QString& url) {
+        opened = url;
+        return true;
+    });
+    ModalHandler handler([&](QWidget* w) {
+        EXPECT_EQ(w, AboutBox);
+        EXPECT_EQ(w->windowTitle(), "About...");
+        EXPECT_EQ(w->findChild<QLabel*>("lblNiceVersion")->text(), "Program Version : PV4410.1.01");
+        EXPECT_TRUE(w->findChild<QPlainTextEdit*>()->toPlainText().startsWith("KR7260 CB Radio dealer setup "));
+        auto* link = w->findChild<QLabel*>("lblWebSite");
+        MouseMove(link);
+        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::red));
+        MouseMove(w->findChild<QLabel*>("lblNiceVersion"));
+        EXPECT_EQ(link->palette().color(QPalette::WindowText), w->palette().color(QPalette::WindowText));
+        const QPointF p(2, 2);
+        QMouseEvent press(QEvent::MouseButtonPress, p, link->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, p, link->mapToGlobal(p), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &press);
+        QApplication::sendEvent(link, &release);
+        w->findChild<QPushButton*>("OKButton")->click();
+    });
+    MainForm->mnuHelpAbout->trigger();
+    platform::SetShellOpenHook({});
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(opened, "https://www.navar.example/");
+}
+
+TEST_F(MainWindowTest, VersionFromAnotherThreadReachesTheLabel)
+{
+    std::thread parser([] { emit frmSerial->versionChanged("Radio version KR7260x"); });
+    parser.join();
+    EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text() == "Radio version KR7260x"; }));
+}
+
+TEST_F(MainWindowTest, Screenshot)
+{
+    MainForm->show();
+    MainForm->Timer1Timer();
+    MainForm->lblVersion->setText("Radio version KR7260d V1.0");
+    MouseMove(MainForm->btnReadRadio);
+    QApplication::processEvents();
+    const QPixmap shot = MainForm->grab();
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save("/tmp/kr7260_main.png"));
+    EXPECT_TRUE(MainForm->StatusText(1).contains(':'));
+}
+
+} // namespace

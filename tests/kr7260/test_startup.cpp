@@ -1,0 +1,292 @@
+// Program start-up of the KR7260 programmer: single instance, the start-up sequence
+// on the first activation (default file, registry port, opening the port) and the exit.
+#include "main.h"
+#include "ser_com.h"
+#include "splash_scr.h"
+
+#include "support/dialogs.h"
+#include "support/pty.h"
+
+#include <platform/msgbox.h>
+#include <platform/registry.h>
+#include <platform/single_instance.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+using testsupport::ComMapping;
+using testsupport::MessageBoxResponder;
+using testsupport::PtyPair;
+using testsupport::WaitFor;
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv(name, value.constData(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.constData(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    QByteArray old_;
+};
+
+// A private settings folder, runtime folder and working directory; the program's windows.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp_.isValid());
+        QDir(tmp_.path()).mkpath("config");
+        QDir(tmp_.path()).mkpath("run");
+        QDir(tmp_.path()).mkpath("work");
+        QFile::setPermissions(tmp_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", tmp_.filePath("config").toLocal8Bit());
+        runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", tmp_.filePath("run").toLocal8Bit());
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(tmp_.filePath("work"));
+        qApp->setQuitOnLastWindowClosed(false);
+        kr7260app::CreateForms();
+    }
+
+    void TearDown() override
+    {
+        kr7260app::DestroyForms();
+        QDir::setCurrent(oldCwd_);
+        maps_.clear();
+        ptys_.clear();
+    }
+
+    // COMn reaches a fresh pty.
+    void MapPty(int n)
+    {
+        ptys_.push_back(std::make_unique<PtyPair>());
+        maps_.push_back(std::make_unique<ComMapping>(n, ptys_.back()->slavePath()));
+    }
+    void MapMissing(int n) { maps_.push_back(std::make_unique<ComMapping>(n, tmp_.filePath("no-such-tty").toStdString())); }
+
+    static void WriteRegistryPort(int value)
+    {
+        platform::TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(kr7260app::RegistryKey, true));
+        reg.WriteInteger("ComPort", value);
+        reg.CloseKey();
+    }
+    static bool ReadRegistryPort(int& value)
+    {
+        platform::TRegistry reg;
+        return reg.OpenKey(kr7260app::RegistryKey, false) && reg.ReadInteger("ComPort", value);
+    }
+
+    void WriteDefaultFile(const QByteArray& bytes)
+    {
+        QFile f(QDir(tmp_.filePath("work")).filePath(kr7260app::DefaultFile));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray Image512(std::int32_t first)
+    {
+        QByteArray b(512, '\0');
+        for (int k = 0; k < 128; ++k) {
+            const std::uint32_t v = std::uint32_t(first + k);
+            for (int i = 0; i < 4; ++i)
+                b[4 * k + i] = char((v >> (8 * i)) & 0xFF);
+        }
+        return b;
+    }
+
+    QTemporaryDir tmp_;
+    QString oldCwd_;
+    std::unique_ptr<ScopedEnv> config_, runtime_;
+    std::vector<std::unique_ptr<PtyPair>> ptys_;
+    std::vector<std::unique_ptr<ComMapping>> maps_;
+};
+
+TEST_F(StartupTest, MissingDefaultFileZeroesImageAndSaysSo)
+{
+    MapPty(1);
+    for (int k = 0; k < 128; ++k)
+        MainForm->RadioImage.Set(k, 0x1234 + k);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    MainForm->FormShow();
+
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Default file defkr72.mem does not exist.");
+    EXPECT_EQ(boxes.boxes()[0].caption, "No default file");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
+    EXPECT_EQ(MainForm->StatusText(0), "No file loaded.");
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), 0) << "word " << k;
+    EXPECT_TRUE(frmSerial->PortOpen);
+}
+
+TEST_F(StartupTest, DefaultFileIsLoadedAndSplashShowsEverySteps)
+{
+    MapPty(1);
+    WriteDefaultFile(Image512(0x10000 - 5)); // includes values above 16 bits
+    MessageBoxResponder boxes;
+    MainForm->FormShow();
+
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(MainForm->StatusText(0), "File loaded: Default file");
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), 0x10000 - 5 + k);
+    EXPECT_EQ(Splash->lblProgramType->text(), "KR7260 Dealer Software");
+    EXPECT_FALSE(Splash->isVisible());
+    const QStringList lines = Splash->SplashMemo->toPlainText().split('\n');
+    const QStringList expected = {"Please wait while the program ", "initialises..", "Initilising program data...",
+                                  "Initilise default radio data...", "Reading registery...", "Opening port...",
+                                  "Loading help..."};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(StartupTest, RegistryPortOutOfRangeOrMissingGivesPort1)
+{
+    MapPty(1);
+    MapPty(3);
+    WriteDefaultFile(Image512(0));
+    struct Case {
+        const char* what;
+        int stored; // 1000: no key at all
+        int port;
+    };
+    const Case cases[] = {{"zero", 0, 1}, {"five", 5, 1}, {"minus one", -1, 1}, {"three", 3, 3}, {"missing", 1000, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kr7260app::DestroyForms();
+        QFile::remove(platform::TRegistry::FileForKey(kr7260app::RegistryKey));
+        if (c.stored != 1000)
+            WriteRegistryPort(c.stored);
+        kr7260app::CreateForms();
+        MessageBoxResponder boxes;
+        MainForm->FormShow();
+        EXPECT_TRUE(boxes.boxes().empty());
+        EXPECT_EQ(MainForm->ComPortNumber, c.port);
+        EXPECT_TRUE(frmSerial->PortOpen);
+    }
+}
+
+TEST_F(StartupTest, NonIntegerRegistryValueGivesPort1)
+{
+    MapPty(1);
+    WriteDefaultFile(Image512(0));
+    {
+        QFile ini(platform::TRegistry::FileForKey(kr7260app::RegistryKey));
+        QDir().mkpath(QFileInfo(ini).path());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Port]\nComPort=abc\n");
+    }
+    MessageBoxResponder boxes;
+    MainForm->FormShow();
+    EXPECT_EQ(MainForm->ComPortNumber, 1);
+}
+
+TEST_F(StartupTest, UnopenablePortIsReportedAndProgramGoesOn)
+{
+    MapMissing(2);
+    WriteDefaultFile(Image512(0));
+    WriteRegistryPort(2);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    MainForm->FormShow();
+
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "There is a problem opening the Com port.");
+    EXPECT_EQ(boxes.boxes()[0].caption, "No port.");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
+    EXPECT_FALSE(frmSerial->PortOpen);
+    EXPECT_EQ(MainForm->ComPortNumber, 2);
+    EXPECT_FALSE(Splash->isVisible());
+    EXPECT_EQ(MainForm->StatusText(0), "File loaded: Default file");
+}
+
+TEST_F(StartupTest, RunsOnFirstActivationOnlyAndExitStoresThePort)
+{
+    MapPty(1);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK); // the missing default file
+    MainForm->show();
+    MainForm->activateWindow();
+    ASSERT_TRUE(WaitFor([] { return !FirstActivation && !MainForm->StatusText(0).isEmpty(); }, 5000));
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(MainForm->ComPortNumber, 1);
+
+    // Another activation (after an editor or another program had the focus): nothing again.
+    MainForm->RadioImage.Set(5, 77);
+    MainForm->SetStatusText(0, "busy");
+    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
+    QApplication::sendEvent(MainForm, &deactivate);
+    QApplication::sendEvent(MainForm, &activate);
+    QApplication::processEvents();
+    MainForm->FormShow();
+    EXPECT_EQ(MainForm->RadioImage.Get(5), 77);
+    EXPECT_EQ(MainForm->StatusText(0), "busy");
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+
+    // The key did not exist: exit creates it with the port in use, closes the port,
+    // and does not save the image.
+    int stored = 0;
+    EXPECT_FALSE(ReadRegistryPort(stored));
+    MainForm->close();
+    EXPECT_FALSE(frmSerial->PortOpen);
+    ASSERT_TRUE(ReadRegistryPort(stored));
+    EXPECT_EQ(stored, 1);
+    EXPECT_FALSE(QFile::exists(kr7260app::DefaultFile));
+}
+
+TEST_F(StartupTest, SecondInstanceIsRefusedAndBringsTheFirstForward)
+{
+    const QString name = "KR72Mutex";
+    platform::SingleInstance first(name);
+    ASSERT_TRUE(kr7260app::AcquireSingleInstance(first)); // no box for the first copy
+    bool asked = false;
+    first.OnActivateRequest([&] { asked = true; });
+
+    platform::SingleInstance second(name);
+    MessageBoxResponder boxes;
+    boxes.expect(platform::IDOK);
+    EXPECT_FALSE(kr7260app::AcquireSingleInstance(second));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "The program is already running");
+    EXPECT_EQ(boxes.boxes()[0].caption, "KR7260 Dealer Software");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0u);
+    EXPECT_TRUE(WaitFor([&] { return asked; }, 5000));
+}
+
+TEST_F(StartupTest, LockIsFreeAgainAfterTheFirstCopyEnds)
+{
+    {
+        platform::SingleInstance first("KR72Mutex");
+        ASSERT_TRUE(first.TryLock());
+    }
+    platform::SingleInstance next("KR72Mutex");
+    MessageBoxResponder boxes;
+    EXPECT_TRUE(kr7260app::AcquireSingleInstance(next));
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+} // namespace
