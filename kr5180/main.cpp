@@ -1,0 +1,574 @@
+#include "main.h"
+#include "ui_main.h"
+
+#include "about.h"
+#include "commport.h"
+#include "eeprom.h"
+#include "monitor.h"
+#include "progress.h"
+#include "radio.h"
+#include "serialport.h"
+#include "version.h"
+
+#include <platform/misc.h>
+#include <platform/msgbox.h>
+#include <platform/registry.h>
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPixmap>
+#include <QShowEvent>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <string>
+
+TfrmMain* frmMain = nullptr;
+
+const char* const PortNames[9] = {"", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
+const char* const PortRegistryKey = "\\Navar\\kr5480\\Port";
+const char* const DefaultMemFile = "defkr5180.mem";
+
+namespace {
+
+const char* const MemFilter = "Mem files (*.mem)|*.mem";
+constexpr int BlockSize = 16;
+constexpr int CalibrationWords = 14;
+constexpr int PanelWidths[3] = {110, 80, 100};
+// The widest text each fixed panel shows; a panel grows past its width when the
+// desktop's font needs more room for it.
+const char* const PanelSamples[3] = {"COM8: 38400,8,N,1", "Disconnected", "Firmware: v0C.10A"};
+
+TfrmProgress* Progress(QWidget* owner)
+{
+    if (!frmProgress)
+        frmProgress = new TfrmProgress(owner);
+    return frmProgress;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      FileOpenDialog(this), FileSaveDialog(this), ui(new Ui::TfrmMain)
+{
+    ui->setupUi(this);
+    ui->Image1->setPixmap(TAboutBox::DrawLogo(260, 76)); // the same logo as the about box
+    ConnectHandlers();
+    if (!frmMain)
+        frmMain = this;
+    FormCreate();
+    setFixedSize(sizeHint());
+    ui->btnReadRadio->setFocus();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormClose();
+    if (frmMain == this)
+        frmMain = nullptr;
+    delete ui;
+}
+
+void TfrmMain::ConnectHandlers()
+{
+    connect(ui->btnReadRadio, &QPushButton::clicked, this, &TfrmMain::btnReadRadioClick);
+    connect(ui->btnWriteRadio, &QPushButton::clicked, this, &TfrmMain::btnWriteRadioClick);
+    connect(ui->btnReadFile, &QPushButton::clicked, this, &TfrmMain::btnReadFileClick);
+    connect(ui->btnWriteFile, &QPushButton::clicked, this, &TfrmMain::btnWriteFileClick);
+    // The File menu's "Read From Radio" does what its button does, like its neighbours.
+    connect(ui->mnuReadRadio, &QAction::triggered, this, &TfrmMain::btnReadRadioClick);
+    connect(ui->mnuFileWriteRadio, &QAction::triggered, this, &TfrmMain::btnWriteRadioClick);
+    connect(ui->mnuReadFile, &QAction::triggered, this, &TfrmMain::btnReadFileClick);
+    connect(ui->mnuFileWriteFile, &QAction::triggered, this, &TfrmMain::btnWriteFileClick);
+    connect(ui->mnuFileExit, &QAction::triggered, this, &TfrmMain::mnuFileExitClick);
+
+    for (QPushButton* b : {ui->btnScan, ui->btnCTCSS, ui->btnChannelData, ui->btnSquelch, ui->btnOptions,
+                           ui->btnAlign, ui->btnEngineering, ui->btnEeprom, ui->btnDevelopment, ui->btnRemote})
+        connect(b, &QPushButton::clicked, this, &TfrmMain::EditClick);
+    for (QAction* a : {ui->mnuEditScan, ui->mnuEditCTCSS, ui->mnuEditChannelData, ui->mnuEditSquelch,
+                       ui->mnuEditOptions, ui->mnuEditAlign, ui->mnuEditEngineering, ui->mnuEditEeprom,
+                       ui->mnuEditDevelopment, ui->mnuEditRemote})
+        connect(a, &QAction::triggered, this, &TfrmMain::EditClick);
+
+    connect(ui->mnCommPort, &QAction::triggered, this, &TfrmMain::mnCommPortClick);
+    connect(ui->mnAutoDetect, &QAction::triggered, this, &TfrmMain::mnAutoDetectClick);
+    connect(ui->mnuCommsCommsMonitor, &QAction::triggered, this, &TfrmMain::mnuCommsCommsMonitorClick);
+    connect(ui->About1, &QAction::triggered, this, &TfrmMain::About1Click);
+}
+
+void TfrmMain::ApplyBuildVisibility()
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->btnEeprom), static_cast<QWidget*>(ui->btnEngineering),
+                       static_cast<QWidget*>(ui->btnRemote), static_cast<QWidget*>(ui->btnDevelopment)})
+        w->hide();
+    for (QAction* a : {ui->mnuEditEeprom, ui->mnuEditEngineering, ui->mnuEditRemote, ui->mnuEditDevelopment,
+                       ui->mnuCommsCommsMonitor})
+        a->setVisible(false);
+    if (EngineeringBuild == 1) {
+        ui->btnEeprom->show();
+        ui->btnEngineering->show();
+        ui->mnuEditEeprom->setVisible(true);
+        ui->mnuEditEngineering->setVisible(true);
+        ui->mnuCommsCommsMonitor->setVisible(true);
+    }
+}
+
+void TfrmMain::MakeStatusPanels()
+{
+    QStatusBar* bar = ui->StatusBar;
+    for (QLabel* l : panels)
+        delete l;
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setIndent(3);
+        if (i < 3) {
+            const int needed = label->fontMetrics().horizontalAdvance(QString::fromLatin1(PanelSamples[i])) +
+                               2 * label->frameWidth() + 2 * label->indent() + 4;
+            label->setFixedWidth(std::max(PanelWidths[i], needed));
+            bar->addWidget(label);
+        } else {
+            // The rest of the bar: a long file name must not widen the fixed window.
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            label->setMinimumWidth(170);
+            bar->addWidget(label, 1);
+        }
+        panels[i] = label;
+    }
+}
+
+void TfrmMain::FormCreate()
+{
+    ApplyBuildVisibility();
+
+    eepromImage = new EEPROM(ee::ImageSize);
+    radioCmd = new KR5100(eepromImage);
+
+    portSettings = PortSettings{1, 9600, 8, 0, 1};
+    LoadPortSettings();
+
+    try {
+        serialPort = new SerialPort();
+    } catch (const std::exception&) {
+        serialPort = nullptr;
+    }
+    if (!serialPort) {
+        platform::MessageBox(QStringLiteral("Unable to start application"), QStringLiteral("Error"), platform::MB_OK);
+        started = false;
+        return;
+    }
+    started = true;
+
+    MakeStatusPanels();
+    OpenCommPort();
+
+    DataSource = SourceNone;
+    memFileName = QString::fromLatin1(DefaultMemFile);
+    LoadMemFile(memFileName);
+
+    UpdateStatusBar();
+}
+
+void TfrmMain::FormShow()
+{
+    setWindowTitle(GetTitleText());
+    ui->lbl_Program_Name->setText(QStringLiteral("KR5180") + QStringLiteral(" Programmer"));
+    ui->lblVersion->setText(GetVersionText());
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmMain::FormClose()
+{
+    if (formClosedDone)
+        return;
+    formClosedDone = true;
+    if (started)
+        SavePortSettings();
+    if (serialPort)
+        serialPort->SerialPortClose();
+    delete serialPort;
+    serialPort = nullptr;
+    delete radioCmd;
+    radioCmd = nullptr;
+    delete eepromImage;
+    eepromImage = nullptr;
+    emit formClosed();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::mnuFileExitClick()
+{
+    close();
+}
+
+// ---- settings and port ----
+
+void TfrmMain::LoadPortSettings()
+{
+    platform::TRegistry reg;
+    if (!reg.OpenKey(QString::fromLatin1(PortRegistryKey), false))
+        return;
+    int port = 0, baud = 0;
+    const bool ok = reg.ReadInteger(QStringLiteral("ComPort"), port) && reg.ReadInteger(QStringLiteral("BaudRate"), baud);
+    reg.CloseKey();
+    if (!ok)
+        return;
+    if (port < 1 || port > 8)
+        port = 1;
+    portSettings.portNumber = port;
+    portSettings.baudRate = baud;
+}
+
+void TfrmMain::SavePortSettings()
+{
+    platform::TRegistry reg;
+    if (reg.OpenKey(QString::fromLatin1(PortRegistryKey), true)) {
+        reg.WriteInteger(QStringLiteral("ComPort"), portSettings.portNumber);
+        reg.WriteInteger(QStringLiteral("BaudRate"), portSettings.baudRate);
+    }
+    reg.CloseKey();
+}
+
+bool TfrmMain::OpenCommPort()
+{
+    const int n = portSettings.portNumber;
+    if (n < 1 || n > 8 || !serialPort)
+        return false;
+    const bool opened = serialPort->SerialPortOpen(PortNames[n], portSettings.baudRate);
+    if (!opened)
+        platform::MessageBox(QStringLiteral("Unable to open ") + QString::fromLatin1(PortNames[n]),
+                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION);
+    return opened;
+}
+
+int TfrmMain::AutoDetectPort()
+{
+    if (!serialPort || !radioCmd)
+        return 0;
+    int found = 0;
+    for (int n = 1; n <= 8 && !found; ++n) {
+        serialPort->SerialPortClose();
+        // The line format is always 8N1; only the baud rate comes from the settings.
+        if (!serialPort->SerialPortOpen(PortNames[n], portSettings.baudRate))
+            continue;
+        platform::Sleep(100);
+        if (radioCmd->QueryVersion() == 0)
+            found = n;
+    }
+    if (found)
+        portSettings.portNumber = found;
+    return found;
+}
+
+void TfrmMain::mnCommPortClick()
+{
+    int result;
+    {
+        TfrmCommPort dialog(this, &portSettings);
+        result = dialog.exec();
+    }
+    if (result != 1)
+        return;
+    if (serialPort)
+        serialPort->SerialPortClose();
+    OpenCommPort();
+    UpdateStatusBar();
+}
+
+void TfrmMain::mnAutoDetectClick()
+{
+    const int found = AutoDetectPort();
+    if (found)
+        platform::MessageBox(QStringLiteral("Radio found on ") + QString::fromLatin1(PortNames[found]) + QStringLiteral("."),
+                             QStringLiteral("Auto Detect"), platform::MB_OK);
+    else
+        platform::MessageBox(QStringLiteral("Radio not found."), QStringLiteral("Auto Detect"),
+                             platform::MB_ICONEXCLAMATION);
+    UpdateStatusBar();
+}
+
+// ---- status bar ----
+
+QString TfrmMain::FormatPortSettings(const PortSettings& s)
+{
+    const char* name = (s.portNumber >= 0 && s.portNumber <= 8) ? PortNames[s.portNumber] : "";
+    QString parity;
+    switch (s.parity) {
+    case 0: parity = QStringLiteral("N"); break;
+    case 1: parity = QStringLiteral("O"); break;
+    case 2: parity = QStringLiteral("E"); break;
+    default: break;
+    }
+    return QString::fromLatin1(name) + QStringLiteral(": ") + QString::number(s.baudRate) + QLatin1Char(',') +
+           QString::number(s.dataBits) + QLatin1Char(',') + parity + QLatin1Char(',') + QString::number(s.stopBits);
+}
+
+void TfrmMain::SetPanel(int panel, const QString& text)
+{
+    if (!panels[panel])
+        return;
+    panels[panel]->setText(text);
+    if (panel == 3)
+        panels[panel]->setToolTip(text);
+}
+
+QString TfrmMain::PanelText(int panel) const
+{
+    if (panel < 0 || panel > 3 || !panels[panel])
+        return {};
+    return panels[panel]->text();
+}
+
+void TfrmMain::ShowPortStatus()
+{
+    SetPanel(0, FormatPortSettings(portSettings));
+    const bool open = serialPort && serialPort->SerialPortIsOpen();
+    SetPanel(1, open ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
+}
+
+void TfrmMain::ShowFirmwareStatus()
+{
+    std::string firmware;
+    if (radioCmd)
+        radioCmd->GetFirmwareText(firmware);
+    SetPanel(2, QStringLiteral("Firmware: ") + QString::fromStdString(firmware));
+}
+
+void TfrmMain::ShowDataSourceStatus()
+{
+    switch (DataSource) {
+    case SourceFile: SetPanel(3, QStringLiteral("File: ") + memFileName); break;
+    case SourceRadio: SetPanel(3, QStringLiteral("Current Radio data loaded.")); break;
+    default: SetPanel(3, QStringLiteral("No data loaded.")); break;
+    }
+}
+
+void TfrmMain::UpdateStatusBar()
+{
+    ShowPortStatus();
+    ShowFirmwareStatus();
+    ShowDataSourceStatus();
+}
+
+// ---- radio transfers ----
+
+void TfrmMain::btnReadRadioClick()
+{
+    if (platform::MessageBox(QStringLiteral("All current edit data will be lost."), QStringLiteral("Read From Radio?"),
+                             platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL) != platform::IDOK)
+        return;
+
+    if (radioCmd->QueryVersion() == 0) {
+        UpdateStatusBar();
+        if (isVisible())
+            repaint();
+    }
+    radioCmd->EnterProgMode();
+
+    TfrmProgress* progress = Progress(this);
+    progress->SetTitle(QStringLiteral("Reading from Radio"));
+    progress->SetRange(0, ee::ImageSize);
+    progress->ShowNow();
+    for (int address = 0; address < ee::ImageSize; address += BlockSize) {
+        if (radioCmd->ReadBlock(address) != 0)
+            break;
+        progress->StepBy(BlockSize);
+    }
+    progress->close();
+
+    if (radioCmd->ResetRadio() != 0) {
+        platform::MessageBox(QStringLiteral("Radio Response Timeout."), QStringLiteral("Comms Error"),
+                             platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    radioCmd->readCount += 1;
+    DataSource = SourceRadio;
+    UpdateStatusBar();
+}
+
+void TfrmMain::btnWriteRadioClick()
+{
+    const unsigned ask = platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL;
+    if (radioCmd->readCount == 0 &&
+        platform::MessageBox(QStringLiteral("Radio has not been read in this session."), QStringLiteral("Warning"), ask) !=
+            platform::IDOK)
+        return;
+    if (platform::MessageBox(QStringLiteral("Overwrite radio configuration?"), QStringLiteral("Warning"), ask) !=
+        platform::IDOK)
+        return;
+
+    radioCmd->EnterProgMode();
+    radioCmd->SetTestMode(0);
+
+    TfrmProgress* progress = Progress(this);
+    progress->SetTitle(QStringLiteral("Writing to Radio"));
+    progress->SetRange(0, ee::ImageSize);
+    progress->ShowNow();
+    for (int address = 0; address < ee::ImageSize; address += BlockSize) {
+        std::uint8_t block[BlockSize];
+        eepromImage->CopyOut(address, block, BlockSize);
+        if (radioCmd->WriteBlock(address, block) != 0)
+            break;
+        progress->StepBy(BlockSize);
+    }
+    progress->close();
+
+    if (radioCmd->ResetRadio() != 0)
+        platform::MessageBox(QStringLiteral("Radio Response Timeout."), QStringLiteral("Comms Error"),
+                             platform::MB_ICONEXCLAMATION);
+}
+
+// ---- files ----
+
+void TfrmMain::LoadMemFile(const QString& name)
+{
+    const QByteArray path = QFile::encodeName(name);
+    if (eepromImage->LoadFromFile(path.constData()) < 0) {
+        platform::MessageBox(QStringLiteral("Unable to open file ") + name, QStringLiteral("File Open Error"),
+                             platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    DataSource = SourceFile;
+    memFileName = name;
+}
+
+void TfrmMain::btnReadFileClick()
+{
+    FileOpenDialog.Filter = QString::fromLatin1(MemFilter);
+    FileOpenDialog.DefaultExt = QString();
+    FileOpenDialog.FileName = memFileName;
+    if (!FileOpenDialog.Execute())
+        return;
+    LoadMemFile(FileOpenDialog.FileName);
+    UpdateStatusBar();
+}
+
+void TfrmMain::btnWriteFileClick()
+{
+    FileSaveDialog.DefaultExt = QStringLiteral("mem");
+    FileSaveDialog.Filter = QString::fromLatin1(MemFilter);
+    FileSaveDialog.FileName = QString();
+    FileSaveDialog.OverwritePrompt = false; // asked below, in the program's own words
+    if (!FileSaveDialog.Execute())
+        return;
+    const QString name = FileSaveDialog.FileName;
+    if (QFileInfo::exists(name) &&
+        platform::MessageBox(QStringLiteral("File already exists. Overwrite?"), QStringLiteral("Saving Program File..."),
+                             platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL) != platform::IDOK)
+        return;
+
+    const QByteArray path = QFile::encodeName(name);
+    if (eepromImage->SaveToFile(path.constData()) < 0) {
+        // Nothing was saved: the image stays tied to where it came from.
+        platform::MessageBox(QStringLiteral("Unable to save file ") + name, QStringLiteral("File Error"),
+                             platform::MB_ICONEXCLAMATION);
+        UpdateStatusBar();
+        return;
+    }
+    memFileName = name;
+    DataSource = SourceFile;
+    UpdateStatusBar();
+}
+
+// ---- editors ----
+
+void TfrmMain::ShowModalWindow(QWidget* window)
+{
+    if (!window)
+        return;
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->exec();
+    } else {
+        window->setWindowModality(Qt::ApplicationModal);
+        window->show();
+    }
+}
+
+void TfrmMain::ShowAlignment()
+{
+    TfrmProgress* progress = Progress(this);
+    progress->SetTitle(QStringLiteral("Reading Calibration from Radio"));
+    progress->SetRange(0, CalibrationWords);
+    progress->ShowNow();
+    bool failed = false;
+    for (int address = 0; address < 2 * CalibrationWords; address += 2) {
+        int value = 0;
+        if (radioCmd->ReadWord(address, &value) != 0) {
+            failed = true;
+            break;
+        }
+        eepromImage->SetWord(address, value);
+        progress->StepBy(1);
+    }
+    progress->close();
+
+    bool offline = false;
+    if (failed) {
+        if (platform::MessageBox(QStringLiteral("Unable to read radio calibration.\nContinue in offline mode?"),
+                                 QStringLiteral("Comms Error"),
+                                 platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL) != platform::IDOK)
+            return;
+        offline = true;
+    }
+    // SLOT (alignment window, not built yet): formAlign->SetOffline(offline); then show formAlign modal.
+    (void)offline;
+}
+
+void TfrmMain::EditClick()
+{
+    QObject* s = sender();
+    auto is = [s](QObject* button, QObject* item) { return s == button || s == item; };
+
+    if (is(ui->btnScan, ui->mnuEditScan)) {
+        // SLOT (not built yet): show frmScan modal.
+    } else if (is(ui->btnCTCSS, ui->mnuEditCTCSS)) {
+        // SLOT (not built yet): show frmCtcss modal.
+    } else if (is(ui->btnChannelData, ui->mnuEditChannelData)) {
+        // SLOT (not built yet): frmRxChData->SetImage(eepromImage); then show frmRxChData modal.
+    } else if (is(ui->btnSquelch, ui->mnuEditSquelch)) {
+        // SLOT (not built yet): show frmSquelch modal.
+    } else if (is(ui->btnOptions, ui->mnuEditOptions)) {
+        // SLOT (not built yet): show frmOptions modal.
+    } else if (is(ui->btnAlign, ui->mnuEditAlign)) {
+        ShowAlignment();
+    } else if (is(ui->btnEeprom, ui->mnuEditEeprom)) {
+        // SLOT (not built yet): frmEEpromEdit->SetSource(eepromImage, 28);
+        // frmEEpromEdit->SetHeaderFile("eerom_kr5180.h"); then show frmEEpromEdit modal.
+    } else if (is(ui->btnEngineering, ui->mnuEditEngineering)) {
+        // SLOT (not built yet): show frmEngOptions modal.
+    } else if (is(ui->btnRemote, ui->mnuEditRemote)) {
+        // SLOT (not built yet): show frmRemote modeless.
+    } else if (is(ui->btnDevelopment, ui->mnuEditDevelopment)) {
+        // Nothing: the development window is not reached from here.
+    }
+}
+
+void TfrmMain::mnuCommsCommsMonitorClick()
+{
+    if (frmCommsMonitor) {
+        frmCommsMonitor->show();
+        frmCommsMonitor->raise();
+    }
+}
+
+void TfrmMain::About1Click()
+{
+    ShowModalWindow(AboutBox);
+}

@@ -1,0 +1,31 @@
+// The small modeless window with a progress bar that the radio transfers show.
+#pragma once
+
+#include <QDialog>
+
+namespace Ui { class TfrmProgress; }
+class QProgressBar;
+
+class TfrmProgress : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmProgress(QWidget* parent = nullptr);
+    ~TfrmProgress() override;
+
+    void SetTitle(const QString& text);
+    // Sets the bar's range and its position to the minimum.
+    void SetRange(int min, int max);
+    void StepBy(int n);
+    int Position() const;
+    QProgressBar* Bar() const;
+
+    // Shows the window and paints it at once; the caller then blocks in radio exchanges.
+    void ShowNow();
+    // Paints the window at once, without handling any user input.
+    void PaintNow();
+
+private:
+    Ui::TfrmProgress* ui;
+};
+
+extern TfrmProgress* frmProgress;
