@@ -1,0 +1,76 @@
+// The transfer dialog: what showing it starts, its timer, and the Cancel / Close button.
+#include "radio_image.h"
+#include "radio_rw.h"
+#include "ser_com.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
+{
+    TfrmSerial link;
+    TRadioImage image;
+    TfrmReadWrite dlg;
+    dlg.Attach(&link, &image);
+    EXPECT_EQ(link.Transfer.load(), static_cast<TTransferCore*>(&dlg));
+    EXPECT_EQ(dlg.timer_rw->interval(), 500);
+    EXPECT_TRUE(dlg.timer_rw->isActive());
+    ASSERT_NE(dlg.findChild<QPushButton*>("btnCancel"), nullptr);
+    ASSERT_NE(dlg.findChild<QLabel*>("lblAction"), nullptr);
+    ASSERT_NE(dlg.findChild<QProgressBar*>("gaugeProgress"), nullptr);
+    EXPECT_EQ(dlg.windowTitle(), "Reading / writing to radio");
+
+    dlg.TransferMode = 2;
+    dlg.TimeoutTicks = 4;
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Writing to radio");
+    EXPECT_EQ(dlg.lblAction->text(), "Writing data to radio.");
+    EXPECT_EQ(dlg.btnCancel->text(), "Cancel");
+    EXPECT_EQ(dlg.WriteState, 1);
+    EXPECT_EQ(dlg.TimeoutTicks, 0);
+    EXPECT_TRUE(link.ReceiveEvent.wait(0)); // the first step is asked for at once
+
+    dlg.TimeoutTicks = 1;
+    dlg.timer_rwTimer();
+    EXPECT_EQ(dlg.TimeoutTicks, 0);
+    dlg.timer_rwTimer();
+    EXPECT_EQ(dlg.TimeoutTicks, 0);
+
+    dlg.btnCancel->click();
+    EXPECT_TRUE(dlg.CancelRequested);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 2);
+    EXPECT_EQ(dlg.TransferMode, 2);
+
+    // Once ended, the button reads "Close" and sets the mode back to 0.
+    dlg.TransferMode = 1;
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Reading from radio");
+    EXPECT_EQ(dlg.ReadState, 1);
+    EXPECT_FALSE(dlg.CancelRequested);
+    dlg.Finished = true;
+    dlg.View->SetCancelCaption("Close");
+    dlg.View->SetAction("Data successfully read from radio!");
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.btnCancel->text(), "Close");
+    EXPECT_EQ(dlg.lblAction->text(), "Data successfully read from radio!");
+    dlg.btnCancel->click();
+    EXPECT_EQ(dlg.TransferMode, 0);
+    EXPECT_FALSE(dlg.isVisible());
+
+    // Esc acts as the button: a running transfer is cancelled, never left behind.
+    dlg.TransferMode = 1;
+    dlg.show();
+    dlg.reject();
+    EXPECT_TRUE(dlg.CancelRequested);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+} // namespace
