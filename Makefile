@@ -46,7 +46,7 @@ sanitize:
 # The threaded transport and transfer tests under the thread sanitizer.
 tsan:
 	$(MAKE) build BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DNAVAR_TSAN=ON"
-	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
 	  ctest --output-on-failure -j $(JOBS) -L threaded
 
 bench: build

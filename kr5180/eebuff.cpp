@@ -1,14 +1,11 @@
 // Bounds-checked byte buffer and its raw file form.
 #include "eebuff.h"
 
-#include <QFile>
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <platform/safefile.h>
 
-#include <atomic>
+#include <QFile>
+
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 EEbuffer::EEbuffer(int size_)
@@ -103,57 +100,11 @@ int EEbuffer::Fill(int value)
 
 int EEbuffer::SaveToFile(const char* fileName)
 {
-    if (fileName == nullptr || *fileName == '\0')
+    if (fileName == nullptr || *fileName == '\0' || size <= 0)
         return -1;
-    QString target = QFile::decodeName(fileName);
-    QFileInfo info(target);
-    if (info.isSymLink()) // replace the file the link points at, not the link
-        info = QFileInfo(target = info.symLinkTarget());
-    // A folder, or a file the user has made read-only, is not replaced.
-    if (info.isDir() || (info.exists() && !info.isWritable()))
+    const QByteArray bytes(reinterpret_cast<const char*>(data), size);
+    if (platform::SaveFileReplacing(QFile::decodeName(fileName), bytes) != platform::SaveResult::Ok)
         return -1;
-
-    // Write a new file beside the target and rename it into place: a failed save never
-    // touches the previous file.
-    static std::atomic<unsigned> counter{0};
-    QFile temp;
-    for (int attempt = 0; attempt < 16 && !temp.isOpen(); ++attempt) {
-        temp.setFileName(QStringLiteral("%1.%2-%3.tmp")
-                             .arg(target)
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(counter.fetch_add(1)));
-        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)
-            && !temp.exists())
-            return -1; // the folder cannot be written
-    }
-    if (!temp.isOpen())
-        return -1;
-
-    bool ok = true;
-    qint64 done = 0;
-    while (ok && done < size) {
-        const qint64 n = temp.write(reinterpret_cast<const char*>(data) + done, size - done);
-        if (n <= 0)
-            ok = false;
-        else
-            done += n;
-    }
-    ok = ok && temp.flush();
-    temp.close();
-    ok = ok && temp.error() == QFileDevice::NoError;
-
-    const std::filesystem::path from = QFile::encodeName(temp.fileName()).toStdString();
-    std::error_code ec;
-    if (ok) {
-        if (QFileInfo::exists(target))
-            QFile::setPermissions(temp.fileName(), QFile::permissions(target));
-        std::filesystem::rename(from, std::filesystem::path(QFile::encodeName(target).toStdString()), ec);
-        ok = !ec;
-    }
-    if (!ok) {
-        std::filesystem::remove(from, ec);
-        return -1;
-    }
     return size;
 }
 

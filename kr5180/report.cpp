@@ -5,9 +5,9 @@
 
 #include <platform/filedialog.h>
 #include <platform/msgbox.h>
+#include <platform/safefile.h>
 
 #include <QFontDatabase>
-#include <QSaveFile>
 #include <QTextBlock>
 
 TfrmReport* frmReport = nullptr;
@@ -119,16 +119,10 @@ QStringList TfrmReport::Lines() const
 
 bool TfrmReport::SaveReport(const QString& fileName) const
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
     QByteArray text;
     for (const QString& line : Lines())
         text += line.toLocal8Bit() + '\n';
-    if (file.write(text) != text.size())
-        return false; // QSaveFile discards the temporary file
-    return file.commit();
+    return platform::SaveFileReplacing(fileName, text) == platform::SaveResult::Ok;
 }
 
 void TfrmReport::SaveWithDialog()

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <platform/safefile.h>
 
 namespace kr72map {
 QString ChannelName(int index)
@@ -150,19 +150,14 @@ TRadioImage::FileStatus TRadioImage::SaveToFile(const QString& name) const
         }
     }
 
-    // QSaveFile writes a temporary file beside the target and renames it into place.
-    QSaveFile file(name);
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that a failing write is seen here and commit() keeps the old file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    switch (platform::SaveFileReplacing(name, QByteArray(bytes, FileBytes))) {
+    case platform::SaveResult::Ok:
+        return FileStatus::Ok;
+    case platform::SaveResult::CannotCreate:
         return FileStatus::CannotOpen;
-    if (file.write(bytes, FileBytes) != FileBytes) {
-        file.cancelWriting();
+    default:
         return FileStatus::WriteError;
     }
-    if (!file.commit())
-        return FileStatus::WriteError;
-    return FileStatus::Ok;
 }
 
 QString TRadioImage::FileErrorText(FileStatus status)

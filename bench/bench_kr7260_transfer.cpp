@@ -1,0 +1,244 @@
+// Whole-image transfers of the KR7260 programmer against the simulated radio, paced at
+// 9600 baud. For each transfer: measured time, wire-time limit (bytes both ways x 10 / baud),
+// the waits the state machines prescribe (after a verified block write the next step runs
+// on the next timer tick), and the ratio of the time without those waits to the wire time.
+// Requests sent again because a timer tick fell inside their exchange are counted too.
+// BENCH_TRACE=1 lists every request with its arrival time.
+#include "radio_image.h"
+#include "radio_rw.h"
+#include "ser_com.h"
+
+#include "support/kr7260_sim.h"
+#include "support/pty.h"
+
+#include <platform/msgbox.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+using testsupport::Kr7260Sim;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kBaud = 9600;
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+Clock::duration byteTime() { return std::chrono::nanoseconds(10'000'000'000LL / kBaud); }
+
+struct Result {
+    double totalMs = 0;
+    double wireMs = 0;
+    double prescribedMs = 0;
+    double turnaroundMs = 0;  // program time between a reply and its next request, waits excluded
+    double worstTurnaroundMs = 0;
+    const char* worstStep = "";
+    std::uint64_t bytes = 0;
+    int requests = 0;
+    int retries = 0;  // requests sent again at once (a tick fell inside the exchange)
+    std::uint64_t retryBytes = 0;
+    bool ok = false;
+};
+
+const char* name(std::uint8_t c)
+{
+    switch (c) {
+    case 1: return "enter program mode";
+    case 2: return "version";
+    case 3: return "exit program mode";
+    case 4: return "read block";
+    case 5: return "write block";
+    default: return "other";
+    }
+}
+
+class Bench {
+public:
+    Bench()
+    {
+        frmSerial = &link;
+        frmReadWrite = &dlg;
+        dlg.Attach(&link, &image);
+        platform::SetMessageBoxHook([](const QString& text, const QString&, unsigned) {
+            std::fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
+            return int(platform::IDOK);
+        });
+        QObject::connect(dlg.timer_rw, &QTimer::timeout, [this] {
+            std::lock_guard l(tickMu);
+            ticks.push_back(Clock::now());
+        });
+        sim.setPacing(kBaud);
+        if (!link.OpenPort(1))
+            std::fprintf(stderr, "cannot open the simulated port\n");
+    }
+    ~Bench()
+    {
+        link.ClosePort();
+        platform::SetMessageBoxHook({});
+        frmReadWrite = nullptr;
+        frmSerial = nullptr;
+    }
+
+    Result run(int mode, int start, int end)
+    {
+        sim.clearLog();
+        sim.resetByteCounts();
+        {
+            std::lock_guard l(tickMu);
+            ticks.clear();
+        }
+        dlg.StartAddress = start;
+        dlg.EndAddress = end;
+        dlg.TransferMode = mode;
+        dlg.ShowResult = 1;
+        bool finished = false;
+        QTimer closer;
+        const auto deadline = Clock::now() + std::chrono::seconds(60);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (!dlg.isVisible())
+                return;
+            if (dlg.btnCancel->text() == "Close") {
+                finished = true;
+                dlg.btnCancel->click();
+            } else if (Clock::now() > deadline) {
+                dlg.btnCancel->click();
+            }
+        });
+        closer.start(2);
+        const auto t0 = Clock::now();
+        dlg.exec();
+        closer.stop();
+        // Let the final request reach the radio.
+        sim.waitUntil([](auto& log) { return !log.empty() && log.back().command == 3; }, 2000);
+
+        Result r;
+        const auto log = sim.requests();
+        std::vector<Clock::time_point> tickTimes;
+        {
+            std::lock_guard l(tickMu);
+            tickTimes = ticks;
+        }
+        r.ok = finished && !log.empty() && log.back().command == 3;
+        if (log.empty())
+            return r;
+        r.totalMs = ms(log.back().at - t0);
+        r.bytes = sim.bytesIn() + sim.bytesOut();
+        r.wireMs = double(r.bytes) * 10.0 * 1000.0 / kBaud;
+        r.requests = int(log.size());
+        if (std::getenv("BENCH_TRACE")) {
+            for (const auto& q : log)
+                std::printf("    %7.1f ms  %-18s %4d  reply %zu bytes%s\n", ms(q.at - t0), name(q.command), q.address,
+                            q.replyBytes, q.replied ? "" : " (none)");
+        }
+        // Walk the exchanges: a read-back (block read after a block write) ends in a
+        // prescribed wait for the next tick; the rest of each gap is the program's turnaround.
+        for (std::size_t i = 1; i < log.size(); ++i) {
+            const auto& prev = log[i - 1];
+            const auto& cur = log[i];
+            // Enter program mode goes out twice by design; only further pairs are retries.
+            const bool sameAgain = cur.frame == prev.frame && (cur.command != 1 || (i >= 3 && i % 2 == 1));
+            if (sameAgain) {
+                ++r.retries;
+                r.retryBytes += prev.frame.size() + prev.replyBytes;
+                if (cur.command == 1)
+                    r.retryBytes += log[i - 2].frame.size() + log[i - 2].replyBytes;
+                if (std::getenv("BENCH_TRACE"))
+                    std::printf("  retry: %s %d at %.1f ms (previous reply %s, ended %.1f ms)\n", name(cur.command),
+                                cur.address, ms(cur.at - t0), prev.replied ? "sent" : "none", ms(prev.replyEnd - t0));
+            }
+            if (!prev.replied)
+                continue;
+            const auto len = static_cast<long>(cur.frame.size());
+            const auto curStart = cur.at - len * byteTime();
+            if (curStart <= prev.replyEnd)
+                continue;  // sent before the previous reply was complete (enter twice)
+            double gap = ms(curStart - prev.replyEnd);
+            const bool readBack = prev.command == 4 && i >= 2 && log[i - 2].command == 5;
+            if (readBack) {
+                auto tick = std::find_if(tickTimes.begin(), tickTimes.end(),
+                                         [&](Clock::time_point t) { return t >= prev.replyEnd; });
+                // The wait runs to the tick that woke the machine; a machine that went on
+                // before any tick waited for none.
+                double wait = tick != tickTimes.end() && *tick <= curStart ? ms(*tick - prev.replyEnd) : 0.0;
+                r.prescribedMs += wait;
+                gap -= wait;
+            }
+            r.turnaroundMs += gap;
+            if (gap > r.worstTurnaroundMs) {
+                r.worstTurnaroundMs = gap;
+                r.worstStep = name(cur.command);
+            }
+        }
+        return r;
+    }
+
+    void report(const char* what, const Result& r)
+    {
+        const double ratio = r.wireMs > 0 ? (r.totalMs - r.prescribedMs) / r.wireMs : 0;
+        std::printf("%-28s %s\n", what, r.ok ? "" : "(DID NOT COMPLETE)");
+        std::printf("  time            %9.1f ms\n", r.totalMs);
+        std::printf("  wire limit      %9.1f ms  (%llu bytes both ways, %d requests)\n", r.wireMs,
+                    static_cast<unsigned long long>(r.bytes), r.requests);
+        if (r.retries) {
+            const double minWire = double(r.bytes - r.retryBytes) * 10.0 * 1000.0 / kBaud;
+            std::printf("  retries         %9d     (a timer tick fell inside an exchange, whose reply was then not used;\n"
+                        "                                 %llu bytes, in the limit; without them the limit is %.1f ms, ratio %.3f)\n",
+                        r.retries, static_cast<unsigned long long>(r.retryBytes), minWire,
+                        (r.totalMs - r.prescribedMs) / minWire);
+        }
+        std::printf("  prescribed waits%9.1f ms  (next-tick waits after verified block writes)\n", r.prescribedMs);
+        std::printf("  limit incl waits%9.1f ms\n", r.wireMs + r.prescribedMs);
+        std::printf("  ratio           %9.3f     (time - prescribed waits) / wire limit\n", ratio);
+        std::printf("  turnaround      %9.1f ms  (program time from a reply to its next request; worst %.1f ms, before %s)\n",
+                    r.turnaroundMs, r.worstTurnaroundMs, r.worstStep);
+        std::fflush(stdout);
+    }
+
+    testsupport::PtyPair pty;
+    Kr7260Sim sim{pty};
+    testsupport::ComMapping com{1, pty.slavePath()};
+    TRadioImage image;
+    TfrmSerial link;
+    TfrmReadWrite dlg;
+    std::mutex tickMu;
+    std::vector<Clock::time_point> ticks;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    std::array<std::uint16_t, Kr7260Sim::kWords> radio{};
+    for (int i = 0; i < Kr7260Sim::kWords; ++i)
+        radio[i] = static_cast<std::uint16_t>(0x2000 + i * 131);
+    radio[2] = 0x0A03;
+
+    Bench b;
+    std::printf("KR7260 transfers at %d baud\n", kBaud);
+
+    b.sim.setMemory(radio);
+    b.report("read 0..127", b.run(1, 0, 127));
+
+    // Every block differs: the image is the radio's memory with every word changed.
+    for (int i = 0; i < Kr7260Sim::kWords; ++i)
+        b.image.Set(i, radio[i] ^ 0x5A5A);
+    b.image.Set(2, ((radio[2] ^ 0x5A) & 0xFF) | 0x0A00);
+    b.report("write 2..127, all differ", b.run(2, 2, 127));
+
+    // Now the radio holds the image: every block is only read.
+    b.report("write 2..127, all equal", b.run(2, 2, 127));
+    return 0;
+}
