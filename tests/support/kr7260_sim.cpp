@@ -498,10 +498,12 @@ bool Kr7260Sim::writeAll(const std::uint8_t* data, std::size_t n, int baud)
             std::this_thread::sleep_until(txClock_);
             chunk = 1;
         }
+        // Counted before the write, so a reader that has the bytes also sees the count.
+        bytesOut_ += chunk;
         ssize_t w = ::write(fd_, data + done, chunk);
+        bytesOut_ -= chunk - static_cast<std::size_t>(w > 0 ? w : 0);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
-            bytesOut_ += static_cast<std::uint64_t>(w);
             continue;
         }
         if (w < 0 && (errno == EAGAIN || errno == EINTR)) {
