@@ -63,17 +63,7 @@ bool SerialPort::SerialPortOpen(const char* name, int baud)
         reader = std::thread(&SerialPort::ReaderThread, this);
         writer = std::thread(&SerialPort::WriterThread, this);
     } catch (const std::system_error&) {
-        readerStop->set();
-        writerStop->set();
-        if (reader.joinable())
-            reader.join();
-        if (writer.joinable())
-            writer.join();
-        device.close();
-        readerStop.reset();
-        writerStop.reset();
-        sendRequest.reset();
-        frameReceived.reset();
+        SerialPortClose(); // the device is open: this stops whichever thread did start
         return false;
     }
     return true;

@@ -44,6 +44,20 @@ void ShowNoPortBox()
 {
     platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION);
 }
+
+// The outcome of loading or saving a file: the status line on success, a box for a file
+// that was opened but could not be read or written (a file that cannot be opened is left
+// to the caller).
+bool ReportFileStatus(TMainForm& form, TRadioImage::FileStatus status, const QString& name)
+{
+    if (status == TRadioImage::FileStatus::Ok) {
+        form.SetStatusText(0, "File loaded: " + name);
+        return true;
+    }
+    if (status != TRadioImage::FileStatus::CannotOpen)
+        platform::MessageBox(TRadioImage::FileErrorText(status), "File Error", platform::MB_OKCANCEL);
+    return false;
+}
 } // namespace
 
 // ---------------------------------------------------------------- main window
@@ -173,25 +187,13 @@ void TMainForm::SetStatusText(int panel, const QString& text)
 bool TMainForm::LoadImageFile(const QString& name)
 {
     lastFileStatus_ = RadioImage.LoadFromFile(name);
-    if (lastFileStatus_ == TRadioImage::FileStatus::Ok) {
-        SetStatusText(0, "File loaded: " + name);
-        return true;
-    }
-    if (lastFileStatus_ != TRadioImage::FileStatus::CannotOpen)
-        platform::MessageBox(TRadioImage::FileErrorText(lastFileStatus_), "File Error", platform::MB_OKCANCEL);
-    return false;
+    return ReportFileStatus(*this, lastFileStatus_, name);
 }
 
 bool TMainForm::SaveImageFile(const QString& name)
 {
     lastFileStatus_ = RadioImage.SaveToFile(name);
-    if (lastFileStatus_ == TRadioImage::FileStatus::Ok) {
-        SetStatusText(0, "File loaded: " + name);
-        return true;
-    }
-    if (lastFileStatus_ != TRadioImage::FileStatus::CannotOpen)
-        platform::MessageBox(TRadioImage::FileErrorText(lastFileStatus_), "File Error", platform::MB_OKCANCEL);
-    return false;
+    return ReportFileStatus(*this, lastFileStatus_, name);
 }
 
 bool TMainForm::OpenComPort()

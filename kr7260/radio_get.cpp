@@ -193,6 +193,38 @@ void takeCancel(TTransferCore& t, std::atomic<int>& state)
         state = StateCancelled;
 }
 
+// The first step of either machine.
+void beginAtStartAddress(TTransferCore& t)
+{
+    t.CurrentAddress = std::max(t.StartAddress.load(), 0);
+    Screen{t}.version(QStringLiteral("-"));
+}
+
+void sendVersionRequest(TTransferCore& t)
+{
+    resetRing(t);
+    t.SendVersionRequest();
+    t.TimeoutTicks = 1;
+}
+
+// The wait for the version reply (resent from sendState); shows the version once it has arrived.
+bool versionArrived(TTransferCore& t, std::atomic<int>& state, int sendState)
+{
+    if (!waitFor(t, state, lastReply(t) == 2, sendState, VersionFail))
+        return false;
+    Screen{t}.version(QStringLiteral("Radio version ") + radioVersion(t));
+    return true;
+}
+
+// Asks for the block in progress.
+void sendBlockRead(TTransferCore& t)
+{
+    setLastReply(t, 0);
+    resetRing(t);
+    t.SendReadBlock(blockAddress(t));
+    t.TimeoutTicks = 1;
+}
+
 } // namespace
 
 void WriteRadioStep(TTransferCore& t)
@@ -202,8 +234,7 @@ void WriteRadioStep(TTransferCore& t)
     for (;;) {
         switch (state.load()) {
         case 1:
-            t.CurrentAddress = std::max(t.StartAddress.load(), 0);
-            Screen{t}.version(QStringLiteral("-"));
+            beginAtStartAddress(t);
             state = 2;
             break;
         case 2:
@@ -226,15 +257,12 @@ void WriteRadioStep(TTransferCore& t)
             state = 6;
             break;
         case 6:
-            resetRing(t);
-            t.SendVersionRequest();
-            t.TimeoutTicks = 1;
+            sendVersionRequest(t);
             state = 7;
             return;
         case 7:
-            if (!waitFor(t, state, lastReply(t) == 2, 6, VersionFail))
+            if (!versionArrived(t, state, 6))
                 return;
-            Screen{t}.version(QStringLiteral("Radio version ") + radioVersion(t));
             if (!versionAccepted(t, state))
                 return;
             state = 8;
@@ -243,15 +271,10 @@ void WriteRadioStep(TTransferCore& t)
             t.RetriesLeft = TTransferCore::Retries;
             state = 9;
             break;
-        case 9: {
-            setLastReply(t, 0);
-            resetRing(t);
-            const int a = blockAddress(t);
-            t.SendReadBlock(a);
-            t.TimeoutTicks = 1;
+        case 9:
+            sendBlockRead(t);
             state = 10;
             return;
-        }
         case 10:
             if (!waitFor(t, state, lastReply(t) == 4, 9, ReadBeforeWriteFail))
                 return;
@@ -286,10 +309,7 @@ void WriteRadioStep(TTransferCore& t)
             state = 17;
             break;
         case 17:
-            setLastReply(t, 0);
-            resetRing(t);
-            t.SendReadBlock(blockAddress(t));
-            t.TimeoutTicks = 1;
+            sendBlockRead(t);
             state = 18;
             return;
         case 18:
@@ -342,8 +362,7 @@ void ReadRadioStep(TTransferCore& t)
     for (;;) {
         switch (state.load()) {
         case 1:
-            t.CurrentAddress = std::max(t.StartAddress.load(), 0);
-            Screen{t}.version(QStringLiteral("-"));
+            beginAtStartAddress(t);
             state = 2;
             break;
         case 2:
@@ -366,15 +385,12 @@ void ReadRadioStep(TTransferCore& t)
         case 6:
             clearVersion(t);
             setLastReply(t, 0);
-            resetRing(t);
-            t.SendVersionRequest();
-            t.TimeoutTicks = 1;
+            sendVersionRequest(t);
             state = 7;
             return;
         case 7:
-            if (!waitFor(t, state, lastReply(t) == 2, 6, VersionFail))
+            if (!versionArrived(t, state, 6))
                 return;
-            Screen{t}.version(QStringLiteral("Radio version ") + radioVersion(t));
             state = 8;
             break;
         case 8:
@@ -382,10 +398,7 @@ void ReadRadioStep(TTransferCore& t)
             state = 9;
             break;
         case 9:
-            setLastReply(t, 0);
-            resetRing(t);
-            t.SendReadBlock(blockAddress(t));
-            t.TimeoutTicks = 1;
+            sendBlockRead(t);
             state = 10;
             return;
         case 10:

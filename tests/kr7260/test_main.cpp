@@ -8,6 +8,8 @@
 #include "radio_rw.h"
 #include "ser_com.h"
 
+#include "main_fixture.h"
+
 #include "support/dialogs.h"
 #include "support/kr7260_sim.h"
 #include "support/pty.h"
@@ -50,30 +52,6 @@ using testsupport::PtyPair;
 using testsupport::WaitFor;
 
 namespace {
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            had_ = true;
-            old_ = old;
-        }
-        setenv(name, value.constData(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.constData(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    QByteArray old_;
-};
 
 class FileDialogScript {
 public:
@@ -130,19 +108,14 @@ public:
     int loads = 0;
 };
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public k7test::PrivateFoldersTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp_.isValid());
-        for (const char* d : {"config", "run", "work", "files"})
-            QDir(tmp_.path()).mkpath(d);
-        QFile::setPermissions(tmp_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", tmp_.filePath("config").toLocal8Bit());
-        runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", tmp_.filePath("run").toLocal8Bit());
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(tmp_.filePath("work"));
-        qApp->setQuitOnLastWindowClosed(false);
+        PrivateFoldersTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        QDir(tmp_.path()).mkpath("files");
 
         for (int n = 1; n <= 2; ++n) {
             ptys_.push_back(std::make_unique<PtyPair>());
@@ -164,7 +137,7 @@ protected:
         sim_.reset();
         maps_.clear();
         ptys_.clear();
-        QDir::setCurrent(oldCwd_);
+        PrivateFoldersTest::TearDown();
     }
 
     QString FilePath(const QString& name) const { return tmp_.filePath("files/" + name); }
@@ -200,9 +173,6 @@ protected:
         QApplication::sendEvent(w, &ev);
     }
 
-    QTemporaryDir tmp_;
-    QString oldCwd_;
-    std::unique_ptr<ScopedEnv> config_, runtime_;
     std::vector<std::unique_ptr<PtyPair>> ptys_;
     std::vector<std::unique_ptr<ComMapping>> maps_;
     std::unique_ptr<Kr7260Sim> sim_;

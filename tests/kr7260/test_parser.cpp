@@ -4,6 +4,8 @@
 #include "rs232.h"
 #include "ser_com.h"
 
+#include "frames.h"
+
 #include "support/dialogs.h"
 #include "support/pty.h"
 
@@ -15,39 +17,10 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// payload, checksum (one's complement of the sum), command, 0xCC
-Bytes frame(const Bytes& payload, std::uint8_t command)
-{
-    Bytes f = payload;
-    unsigned sum = 0;
-    for (auto b : payload)
-        sum += b;
-    f.push_back(std::uint8_t(0xFF - (sum & 0xFF)));
-    f.push_back(command);
-    f.push_back(0xCC);
-    return f;
-}
-
-Bytes blockReply(int a, const std::array<int, 8>& words)
-{
-    Bytes p;
-    for (int i = 7; i >= 0; --i) {
-        p.push_back(std::uint8_t(words[i] & 0xFF));
-        p.push_back(std::uint8_t(words[i] >> 8));
-    }
-    p.push_back(std::uint8_t(a & 0xFF));
-    p.push_back(std::uint8_t(a >> 8));
-    return frame(p, 4);
-}
-
-Bytes versionReply(const std::string& text)
-{
-    Bytes p(text.begin(), text.end());
-    p.push_back(std::uint8_t(text.size()));
-    return frame(p, 2);
-}
+using k7test::blockReply;
+using k7test::Bytes;
+using k7test::frame;
+using k7test::versionReply;
 
 class Parser : public ::testing::Test {
 protected:

@@ -4,6 +4,8 @@
 #include "ser_com.h"
 #include "splash_scr.h"
 
+#include "main_fixture.h"
+
 #include "support/dialogs.h"
 #include "support/pty.h"
 
@@ -30,52 +32,21 @@ using testsupport::WaitFor;
 
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            had_ = true;
-            old_ = old;
-        }
-        setenv(name, value.constData(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.constData(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    QByteArray old_;
-};
-
 // A private settings folder, runtime folder and working directory; the program's windows.
-class StartupTest : public ::testing::Test {
+class StartupTest : public k7test::PrivateFoldersTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp_.isValid());
-        QDir(tmp_.path()).mkpath("config");
-        QDir(tmp_.path()).mkpath("run");
-        QDir(tmp_.path()).mkpath("work");
-        QFile::setPermissions(tmp_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", tmp_.filePath("config").toLocal8Bit());
-        runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", tmp_.filePath("run").toLocal8Bit());
-        oldCwd_ = QDir::currentPath();
-        QDir::setCurrent(tmp_.filePath("work"));
-        qApp->setQuitOnLastWindowClosed(false);
+        PrivateFoldersTest::SetUp();
+        if (HasFatalFailure())
+            return;
         kr7260app::CreateForms();
     }
 
     void TearDown() override
     {
         kr7260app::DestroyForms();
-        QDir::setCurrent(oldCwd_);
+        PrivateFoldersTest::TearDown();
         maps_.clear();
         ptys_.clear();
     }
@@ -118,9 +89,6 @@ protected:
         return b;
     }
 
-    QTemporaryDir tmp_;
-    QString oldCwd_;
-    std::unique_ptr<ScopedEnv> config_, runtime_;
     std::vector<std::unique_ptr<PtyPair>> ptys_;
     std::vector<std::unique_ptr<ComMapping>> maps_;
 };

@@ -6,6 +6,8 @@
 #include "rs232.h"
 #include "ser_com.h"
 
+#include "frames.h"
+
 #include "support/dialogs.h"
 #include "support/kr7260_sim.h"
 #include "support/pty.h"
@@ -21,19 +23,10 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes frame(const Bytes& payload, std::uint8_t command)
-{
-    Bytes f = payload;
-    unsigned sum = 0;
-    for (auto b : payload)
-        sum += b;
-    f.push_back(std::uint8_t(0xFF - (sum & 0xFF)));
-    f.push_back(command);
-    f.push_back(0xCC);
-    return f;
-}
+using k7test::blockReply;
+using k7test::Bytes;
+using k7test::frame;
+using k7test::versionReply;
 
 int command(const Bytes& f) { return f.size() >= 2 ? f[f.size() - 2] : -1; }
 int address(const Bytes& f) { return f.size() == 21 ? f[16] | (f[17] << 8) : f[2] | (f[3] << 8); }
@@ -153,20 +146,13 @@ protected:
         if (cmd == 1) {
             feed(frame({0, 0, 0, 0}, 1));
         } else if (cmd == 2 && !noVersion) {
-            Bytes p(version.begin(), version.end());
-            p.push_back(std::uint8_t(version.size()));
-            feed(frame(p, 2));
+            feed(versionReply(version));
         } else if (cmd == 4) {
             const int a = address(f);
-            Bytes p;
-            for (int i = 7; i >= 0; --i) {
-                const int w = a + i < 128 ? radio[a + i] : 0;
-                p.push_back(std::uint8_t(w));
-                p.push_back(std::uint8_t(w >> 8));
-            }
-            p.push_back(std::uint8_t(a));
-            p.push_back(std::uint8_t(a >> 8));
-            feed(frame(p, 4));
+            std::array<int, 8> words{};
+            for (int i = 0; i < 8; ++i)
+                words[i] = a + i < 128 ? radio[a + i] : 0;
+            feed(blockReply(a, words));
         } else if (cmd == 5) {
             const int a = address(f);
             ++writes;

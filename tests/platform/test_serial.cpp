@@ -88,6 +88,15 @@ private:
     std::string old_;
 };
 
+// A read without time-out on another thread: only data, the stop event or a lost port end it.
+std::future<int> StartBlockedRead(SerialDevice& dev, Event& stop)
+{
+    return std::async(std::launch::async, [&dev, &stop] {
+        std::uint8_t buf[16];
+        return dev.read(buf, sizeof buf, -1, &stop);
+    });
+}
+
 class SerialOnPty : public ::testing::Test {
 protected:
     PtyPair pty;
@@ -219,10 +228,7 @@ TEST_F(SerialOnPty, CancelEndsBlockedRead)
     SerialDevice dev;
     ASSERT_TRUE(dev.open("COM4", 9600)) << dev.lastErrorText();
     Event stop(true);
-    auto reader = std::async(std::launch::async, [&] {
-        std::uint8_t buf[16];
-        return dev.read(buf, sizeof buf, -1, &stop);
-    });
+    auto reader = StartBlockedRead(dev, stop);
     std::this_thread::sleep_for(20ms);
     stop.set();
     auto status = reader.wait_for(10s);
@@ -241,10 +247,7 @@ TEST_F(SerialOnPty, FarEndClosingIsReportedAsLostPort)
     SerialDevice dev;
     ASSERT_TRUE(dev.open("COM4", 9600)) << dev.lastErrorText();
     Event stop(true);
-    auto reader = std::async(std::launch::async, [&] {
-        std::uint8_t buf[16];
-        return dev.read(buf, sizeof buf, -1, &stop);
-    });
+    auto reader = StartBlockedRead(dev, stop);
     std::this_thread::sleep_for(20ms);
     pty.closeMaster();
     auto status = reader.wait_for(10s);

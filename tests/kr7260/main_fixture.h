@@ -1,0 +1,69 @@
+// Shared set-up for the KR7260 window tests: a private settings folder, runtime folder
+// and working directory for each test, put back when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+namespace k7test {
+
+// An environment variable set for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv(name, value.constData(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.constData(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    QByteArray old_;
+};
+
+// tmp_ holds config/ (XDG_CONFIG_HOME), run/ (XDG_RUNTIME_DIR) and work/, the current
+// directory; closing the last window does not quit. A derived SetUp calls this one first
+// and returns on HasFatalFailure(); a derived TearDown calls this one to leave work/.
+class PrivateFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp_.isValid());
+        for (const char* d : {"config", "run", "work"})
+            QDir(tmp_.path()).mkpath(d);
+        QFile::setPermissions(tmp_.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        config_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", tmp_.filePath("config").toLocal8Bit());
+        runtime_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", tmp_.filePath("run").toLocal8Bit());
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(tmp_.filePath("work"));
+        qApp->setQuitOnLastWindowClosed(false);
+    }
+
+    void TearDown() override { QDir::setCurrent(oldCwd_); }
+
+    QTemporaryDir tmp_;
+    QString oldCwd_;
+    std::unique_ptr<ScopedEnv> config_, runtime_;
+};
+
+} // namespace k7test
