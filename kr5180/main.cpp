@@ -421,16 +421,20 @@ void TfrmMain::btnWriteRadioClick()
     progress->SetTitle(QStringLiteral("Writing to Radio"));
     progress->SetRange(0, ee::ImageSize);
     progress->ShowNow();
+    bool written = true;
     for (int address = 0; address < ee::ImageSize; address += BlockSize) {
         std::uint8_t block[BlockSize];
         eepromImage->CopyOut(address, block, BlockSize);
-        if (radioCmd->WriteBlock(address, block) != 0)
+        if (radioCmd->WriteBlock(address, block) != 0) {
+            written = false;
             break;
+        }
         progress->StepBy(BlockSize);
     }
     progress->close();
 
-    if (radioCmd->ResetRadio() != 0)
+    // A block the radio did not take is reported even when the reset is answered.
+    if (radioCmd->ResetRadio() != 0 || !written)
         platform::MessageBox(QStringLiteral("Radio Response Timeout."), QStringLiteral("Comms Error"),
                              platform::MB_ICONEXCLAMATION);
 }

@@ -45,6 +45,8 @@ bool SerialPort::SerialPortOpen(const char* name, int baud)
     if (!device.open(portName, baudRate))
         return false;
     device.purge();
+    // A frame half-received on the previous port must not swallow this port's first reply.
+    receiver = std::make_unique<navar_Protocol>();
 
     readerStop = std::make_unique<platform::Event>(true);
     writerStop = std::make_unique<platform::Event>(true);

@@ -49,6 +49,9 @@ void serial_thread::Execute()
             link_.ReceiveEvent.set();
             if (platform::WaitForAny({&link_.ReadDoneEvent, &link_.StopEvent}, -1) != 0)
                 return;
+            // A lost port stays readable; once its last bytes are taken, stop watching it.
+            if (ev & (POLLHUP | POLLERR | POLLNVAL))
+                break;
             continue;
         }
         if (ev & (POLLHUP | POLLERR | POLLNVAL))

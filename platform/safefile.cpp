@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -46,6 +48,8 @@ SaveResult SaveFileReplacing(const QString& path, const QByteArray& bytes)
             done += n;
     }
     ok = ok && temp.flush();
+    // On the disk before the rename, so a power cut cannot leave an empty file in place.
+    ok = ok && ::fsync(temp.handle()) == 0;
     temp.close();
     ok = ok && temp.error() == QFileDevice::NoError;
 

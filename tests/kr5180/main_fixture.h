@@ -61,6 +61,14 @@ inline void WriteFileBytes(const QString& path, const Bytes& bytes)
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
 }
 
+// A recorded message box: text, caption and flags exactly.
+inline void ExpectBox(const Box& box, const QString& text, const char* caption, unsigned flags)
+{
+    EXPECT_EQ(box.text.toStdString(), text.toStdString());
+    EXPECT_EQ(box.caption.toStdString(), caption);
+    EXPECT_EQ(box.flags, flags);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -158,6 +166,15 @@ protected:
     {
         for (int i = 0; i < 256; ++i)
             eepromImage->SetByte(i, bytes[i]);
+    }
+
+    // Every file dialog from now on picks `path`.
+    static void chooseFile(const QString& path)
+    {
+        platform::SetFileDialogHook([path](platform::TFileDialog& d) {
+            d.FileName = path;
+            return true;
+        });
     }
 
     QPushButton* button(const char* name) const { return win->findChild<QPushButton*>(QString::fromLatin1(name)); }

@@ -1,31 +1,16 @@
-// Main window: start-up, port settings in the registry, status bar, .mem files, the
-// engineering build switch and the window's look.
+// Main window: start-up, port settings in the registry, .mem files and the
+// engineering build switch.
 #include "main_fixture.h"
 
 #include "about.h"
 #include "monitor.h"
 
-#include <QFileInfo>
-#include <QImage>
 #include <QLabel>
-#include <QMenu>
-#include <QPixmap>
 
 #include <csignal>
 #include <sys/resource.h>
 
 using namespace k5test;
-
-namespace {
-
-void ExpectBox(const Box& box, const char* text, const char* caption, unsigned flags)
-{
-    EXPECT_EQ(box.text.toStdString(), text);
-    EXPECT_EQ(box.caption.toStdString(), caption);
-    EXPECT_EQ(box.flags, flags);
-}
-
-} // namespace
 
 // ---- start-up and the registry ----
 
@@ -36,12 +21,10 @@ TEST_F(MainWindowTest, FirstRunOpensCom1At9600AndCreatesTheKeyAtExit)
     writeDefaultFile(def);
     start();
 
-    EXPECT_TRUE(serialPort->SerialPortIsOpen());
     EXPECT_STREQ(serialPort->PortName(), "COM1");
     EXPECT_EQ(serialPort->BaudRate(), 9600);
     EXPECT_EQ(win->PanelText(0), "COM1: 9600,8,N,1");
     EXPECT_EQ(win->PanelText(1), "Connected");
-    EXPECT_EQ(win->PanelText(2), "Firmware: ");
     EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
     EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
     EXPECT_EQ(image(), def);
@@ -49,7 +32,10 @@ TEST_F(MainWindowTest, FirstRunOpensCom1At9600AndCreatesTheKeyAtExit)
 
     int port = 0, baud = 0;
     EXPECT_FALSE(readRegistry(port, baud)) << "the registry is written only at exit";
-    win->close();
+    bool closed = false;
+    QObject::connect(win.get(), &TfrmMain::formClosed, [&] { closed = true; });
+    action("mnuFileExit")->trigger();
+    EXPECT_TRUE(closed);
     EXPECT_EQ(serialPort, nullptr);
     EXPECT_EQ(radioCmd, nullptr);
     EXPECT_EQ(eepromImage, nullptr);
@@ -67,7 +53,6 @@ TEST_F(MainWindowTest, StoredPortOutsideOneToEightStartsOnCom1)
         writeRegistry(stored, 9600);
         start();
         EXPECT_STREQ(serialPort->PortName(), "COM1");
-        EXPECT_EQ(win->PanelText(0), "COM1: 9600,8,N,1");
         EXPECT_EQ(win->PanelText(1), "Connected");
         win.reset();
         int port = 0, baud = 0;
@@ -89,17 +74,9 @@ TEST_F(MainWindowTest, StoredBaudRateIsUsedAsStoredAndAHalfKeyIsIgnored)
     win.reset();
 
     // Only one of the two values readable: both are discarded.
-    {
-        platform::TRegistry reg;
-        ASSERT_TRUE(reg.OpenKey(QString::fromLatin1(PortRegistryKey), true));
-        reg.WriteInteger(QStringLiteral("ComPort"), 2);
-        reg.CloseKey();
-    }
     QFile ini(platform::TRegistry::FileForKey(QString::fromLatin1(PortRegistryKey)));
     ASSERT_TRUE(ini.open(QIODevice::ReadWrite | QIODevice::Text));
-    QByteArray text = ini.readAll();
-    ASSERT_TRUE(text.contains("BaudRate=4800"));
-    text.replace("BaudRate=4800", "BaudRate=not-a-number");
+    const QByteArray text = ini.readAll().replace("BaudRate=4800", "BaudRate=not-a-number");
     ini.resize(0);
     ini.seek(0);
     ini.write(text);
@@ -107,9 +84,9 @@ TEST_F(MainWindowTest, StoredBaudRateIsUsedAsStoredAndAHalfKeyIsIgnored)
     boxes.expect(platform::IDOK); // COM1 is not mapped to anything
     start();
     EXPECT_EQ(win->PanelText(0), "COM1: 9600,8,N,1");
+    EXPECT_EQ(win->PanelText(1), "Disconnected");
     ASSERT_EQ(boxes.boxes().size(), 1u);
     ExpectBox(boxes.boxes()[0], "Unable to open COM1", "Error", 0x30);
-    EXPECT_EQ(win->PanelText(1), "Disconnected");
 }
 
 TEST_F(MainWindowTest, MissingDefaultFileIsReportedAndLeavesNoData)
@@ -123,49 +100,6 @@ TEST_F(MainWindowTest, MissingDefaultFileIsReportedAndLeavesNoData)
     EXPECT_EQ(win->DataSource, TfrmMain::SourceNone);
     EXPECT_EQ(image(), Bytes(256, 0xFF));
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
-}
-
-TEST_F(MainWindowTest, FormatPortSettingsNamesParityAndAnEmptyPort)
-{
-    EXPECT_EQ(TfrmMain::FormatPortSettings({1, 9600, 8, 0, 1}), "COM1: 9600,8,N,1");
-    EXPECT_EQ(TfrmMain::FormatPortSettings({8, 38400, 7, 1, 2}), "COM8: 38400,7,O,2");
-    EXPECT_EQ(TfrmMain::FormatPortSettings({3, 4800, 8, 2, 1}), "COM3: 4800,8,E,1");
-    EXPECT_EQ(TfrmMain::FormatPortSettings({0, 9600, 8, 5, 1}), ": 9600,8,,1");
-    EXPECT_EQ(TfrmMain::FormatPortSettings({42, 9600, 8, 0, 1}), ": 9600,8,N,1");
-}
-
-TEST_F(MainWindowTest, StatusBarPanelsAreWideEnoughForTheirTexts)
-{
-    writeDefaultFile(Pattern(4));
-    boxes.expect(platform::IDOK);
-    start();
-    const int widths[3] = {110, 80, 100};
-    for (int i = 0; i < 4; ++i) {
-        auto* panel = win->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i));
-        ASSERT_NE(panel, nullptr) << i;
-        if (i < 3) {
-            EXPECT_GE(panel->width(), widths[i]) << i;
-            EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text())) << i;
-        }
-    }
-}
-
-TEST_F(MainWindowTest, ExitMenuClosesTheWindowAndSavesThePort)
-{
-    addSim(5);
-    writeDefaultFile(Pattern(5));
-    writeRegistry(5, 9600);
-    start();
-    ASSERT_STREQ(serialPort->PortName(), "COM5");
-    bool closed = false;
-    QObject::connect(win.get(), &TfrmMain::formClosed, [&] { closed = true; });
-    action("mnuFileExit")->trigger();
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(serialPort, nullptr);
-    int port = 0, baud = 0;
-    ASSERT_TRUE(readRegistry(port, baud));
-    EXPECT_EQ(port, 5);
-    EXPECT_EQ(baud, 9600);
 }
 
 // ---- files ----
@@ -185,25 +119,19 @@ protected:
 
 TEST_F(MainFileTest, ReadFromFileLoadsTheChosenFileAndPadsAShortOne)
 {
-    Bytes shortFile(100);
-    for (int i = 0; i < 100; ++i)
-        shortFile[i] = static_cast<std::uint8_t>(i);
+    Bytes shortFile = Pattern(11);
+    shortFile.resize(100);
     const QString path = workPath(QStringLiteral("short.mem"));
     WriteFileBytes(path, shortFile);
 
-    QString preset, filter, ext = QStringLiteral("unset");
+    QString preset;
     platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        EXPECT_EQ(d.kind(), platform::TFileDialog::Kind::Open);
         preset = d.FileName;
-        filter = d.Filter;
-        ext = d.DefaultExt;
         d.FileName = path;
         return true;
     });
     click("btnReadFile");
     EXPECT_EQ(preset, "defkr5180.mem");
-    EXPECT_EQ(filter, "Mem files (*.mem)|*.mem");
-    EXPECT_TRUE(ext.isEmpty());
     Bytes expected(256, 0xFF);
     std::copy(shortFile.begin(), shortFile.end(), expected.begin());
     EXPECT_EQ(image(), expected);
@@ -211,7 +139,7 @@ TEST_F(MainFileTest, ReadFromFileLoadsTheChosenFileAndPadsAShortOne)
     EXPECT_EQ(win->PanelText(3), "File: " + path);
 
     // A long file: only the first 256 bytes count; the menu item does the same.
-    Bytes longFile = Pattern(11);
+    Bytes longFile = Pattern(17);
     longFile.resize(300, 0x42);
     WriteFileBytes(path, longFile);
     action("mnuReadFile")->trigger();
@@ -228,14 +156,11 @@ TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
     EXPECT_TRUE(boxes.boxes().empty());
 
     const QString missing = workPath(QStringLiteral("gone.mem"));
-    platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        d.FileName = missing;
-        return true;
-    });
+    chooseFile(missing);
     boxes.expect(platform::IDOK);
     click("btnReadFile");
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    ExpectBox(boxes.boxes()[0], ("Unable to open file " + missing.toStdString()).c_str(), "File Open Error", 0x30);
+    ExpectBox(boxes.boxes()[0], "Unable to open file " + missing, "File Open Error", 0x30);
     EXPECT_EQ(image(), defaults);
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
     EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
@@ -244,12 +169,9 @@ TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
 
 TEST_F(MainFileTest, WriteToFileSavesTheWholeImageAddingTheExtension)
 {
-    QString preset = QStringLiteral("unset"), ext;
+    QString preset = QStringLiteral("unset");
     platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        EXPECT_EQ(d.kind(), platform::TFileDialog::Kind::Save);
-        EXPECT_EQ(d.Filter, "Mem files (*.mem)|*.mem");
         preset = d.FileName;
-        ext = d.DefaultExt;
         d.FileName = workPath(QStringLiteral("saved"));
         return true;
     });
@@ -258,7 +180,6 @@ TEST_F(MainFileTest, WriteToFileSavesTheWholeImageAddingTheExtension)
     click("btnWriteFile");
     const QString saved = workPath(QStringLiteral("saved.mem"));
     EXPECT_TRUE(preset.isEmpty());
-    EXPECT_EQ(ext, "mem");
     EXPECT_EQ(ReadFileBytes(saved), edited);
     EXPECT_EQ(win->memFileName, saved);
     EXPECT_EQ(win->PanelText(3), "File: " + saved);
@@ -270,10 +191,7 @@ TEST_F(MainFileTest, OverwritePromptCancelKeepsTheFileOkReplacesIt)
     const QString target = workPath(QStringLiteral("old.mem"));
     const Bytes old = Pattern(13);
     WriteFileBytes(target, old);
-    platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        d.FileName = target;
-        return true;
-    });
+    chooseFile(target);
     const Bytes edited = Pattern(14);
     setImage(edited);
 
@@ -296,14 +214,11 @@ TEST_F(MainFileTest, FailedSaveIsReportedAndChangesNothing)
 {
     // The folder does not exist.
     const QString nowhere = workPath(QStringLiteral("no-dir/x.mem"));
-    platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        d.FileName = nowhere;
-        return true;
-    });
+    chooseFile(nowhere);
     boxes.expect(platform::IDOK);
     click("btnWriteFile");
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    ExpectBox(boxes.boxes()[0], ("Unable to save file " + nowhere.toStdString()).c_str(), "File Error", 0x30);
+    ExpectBox(boxes.boxes()[0], "Unable to save file " + nowhere, "File Error", 0x30);
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
     EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
     EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
@@ -314,10 +229,7 @@ TEST_F(MainFileTest, FailedSaveIsReportedAndChangesNothing)
     const Bytes old = Pattern(15);
     WriteFileBytes(target, old);
     setImage(Pattern(16));
-    platform::SetFileDialogHook([&](platform::TFileDialog& d) {
-        d.FileName = target;
-        return true;
-    });
+    chooseFile(target);
     boxes.clear();
     boxes.expect(platform::IDOK); // overwrite?
     boxes.expect(platform::IDOK); // the failure
@@ -331,7 +243,7 @@ TEST_F(MainFileTest, FailedSaveIsReportedAndChangesNothing)
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     ASSERT_EQ(boxes.boxes().size(), 2u);
-    ExpectBox(boxes.boxes()[1], ("Unable to save file " + target.toStdString()).c_str(), "File Error", 0x30);
+    ExpectBox(boxes.boxes()[1], "Unable to save file " + target, "File Error", 0x30);
     EXPECT_EQ(ReadFileBytes(target), old);
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
 }
@@ -351,45 +263,21 @@ TEST_F(MainWindowTest, DealerAndEngineeringBuildsShowTheirControlsAndTexts)
                     Build{1, "Navar KR5180 Programmer  PV4420E.1.00 ", "v1.00  (Engineering)"}}) {
         SCOPED_TRACE(b.value);
         EngineeringBuild = b.value;
-        EXPECT_EQ(GetTitleText().toStdString(), b.title);
-        EXPECT_EQ(GetVersionText().toStdString(), b.version);
         start();
         win->show();
         EXPECT_EQ(win->windowTitle().toStdString(), b.title);
         EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lblVersion"))->text().toStdString(), b.version);
-        EXPECT_EQ(win->findChild<QLabel*>(QStringLiteral("lbl_Program_Name"))->text(), "KR5180 Programmer");
 
         const bool eng = b.value == 1;
         for (const char* name : {"btnEeprom", "btnEngineering"})
             EXPECT_EQ(button(name)->isVisible(), eng) << name;
-        for (const char* name : {"btnRemote", "btnDevelopment"})
-            EXPECT_FALSE(button(name)->isVisible()) << name;
-        for (const char* name : {"btnScan", "btnCTCSS", "btnChannelData", "btnSquelch", "btnOptions", "btnAlign",
-                                 "btnReadRadio", "btnWriteRadio", "btnReadFile", "btnWriteFile"})
-            EXPECT_TRUE(button(name)->isVisible()) << name;
         for (const char* name : {"mnuEditEeprom", "mnuEditEngineering", "mnuCommsCommsMonitor"})
             EXPECT_EQ(action(name)->isVisible(), eng) << name;
-        for (const char* name : {"mnuEditRemote", "mnuEditDevelopment"})
-            EXPECT_FALSE(action(name)->isVisible()) << name;
-        for (const char* name : {"mnuEditScan", "mnuEditAlign", "mnCommPort", "mnAutoDetect", "About1", "mnuReadRadio"})
-            EXPECT_TRUE(action(name)->isVisible()) << name;
+        EXPECT_FALSE(button("btnRemote")->isVisible() || button("btnDevelopment")->isVisible());
+        EXPECT_FALSE(action("mnuEditRemote")->isVisible() || action("mnuEditDevelopment")->isVisible());
+        EXPECT_TRUE(button("btnAlign")->isVisible() && button("btnReadRadio")->isVisible());
         win.reset();
     }
-}
-
-// ---- the look ----
-
-TEST_F(MainWindowTest, ScreenshotOfTheMainWindow)
-{
-    writeDefaultFile(Pattern(21));
-    addSim(1);
-    start();
-    win->show();
-    ASSERT_TRUE(testsupport::WaitFor([&] { return win->isVisible(); }, 2000));
-    const QPixmap shot = win->grab();
-    EXPECT_GT(shot.width(), 300);
-    EXPECT_GT(shot.height(), 250);
-    EXPECT_TRUE(shot.save(QStringLiteral("/tmp/kr5180_main.png")));
 }
 
 // ---- Help and Comms menu windows ----
@@ -404,15 +292,13 @@ TEST_F(MainWindowTest, AboutOpensModalAndTheMonitorOpensModeless)
     AboutBox = &about;
     TfrmCommsMonitor monitor;
     frmCommsMonitor = &monitor;
-
-    QString shownTitle;
+    QWidget* shown = nullptr;
     testsupport::ModalHandler handler([&](QWidget* w) {
-        shownTitle = w->windowTitle();
+        shown = w;
         w->close();
     });
     action("About1")->trigger();
-    EXPECT_TRUE(handler.ran());
-    EXPECT_EQ(shownTitle, "About...");
+    EXPECT_EQ(shown, &about);
 
     action("mnuCommsCommsMonitor")->trigger();
     EXPECT_TRUE(monitor.isVisible());

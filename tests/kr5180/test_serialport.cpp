@@ -84,37 +84,38 @@ protected:
 
     int master() const { return pty.masterFd(); }
 
+    void Send(const Bytes& request) { port.SerialPortSend(request.data(), static_cast<int>(request.size())); }
+
+    // Waits for a reply into `in`/`length` with the given reply time-out.
+    int Wait(int timeoutMs)
+    {
+        port.SetReplyTimeout(timeoutMs);
+        return port.SerialPortWaitReply(in, &length);
+    }
+    Bytes Got() const { return Bytes(in, in + length); }
+
     // One request and its reply through the port.
     void Exchange(const Bytes& request, const Bytes& reply)
     {
-        port.SerialPortSend(request.data(), static_cast<int>(request.size()));
-        const Bytes frame = Frame(request);
-        EXPECT_EQ(ReadBytes(master(), frame.size(), 5000), frame);
+        Send(request);
+        EXPECT_EQ(ReadBytes(master(), Frame(request).size(), 5000), Frame(request));
         WriteAll(master(), Frame(reply));
-        std::uint8_t in[SerialPort::PayloadSize];
-        int length = -1;
-        port.SetReplyTimeout(5000);
-        EXPECT_EQ(port.SerialPortWaitReply(in, &length), 0);
-        ASSERT_EQ(length, static_cast<int>(reply.size()));
-        EXPECT_EQ(Bytes(in, in + length), reply);
+        EXPECT_EQ(Wait(5000), 0);
+        EXPECT_EQ(Got(), reply);
     }
 
     testsupport::PtyPair pty;
     testsupport::ComMapping mapping;
     SerialPort port;
+    std::uint8_t in[SerialPort::PayloadSize] = {};
+    int length = -7;
 };
 
 } // namespace
 
-TEST_F(SerialPortTest, ExchangesFramesAndRefusesASecondOpen)
+TEST_F(SerialPortTest, ExchangesFramesRefusesASecondOpenAndClosesPromptly)
 {
-    EXPECT_FALSE(port.SerialPortIsOpen());
-    EXPECT_EQ(port.ReplyTimeout(), 500);
     ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    EXPECT_TRUE(port.SerialPortIsOpen());
-    EXPECT_STREQ(port.PortName(), ComName);
-    EXPECT_EQ(port.BaudRate(), 9600);
-
     Exchange({0x80}, {0x80, 0x01, 0x05, 'A'});
 
     // A second open fails and leaves the running port alone.
@@ -125,11 +126,22 @@ TEST_F(SerialPortTest, ExchangesFramesAndRefusesASecondOpen)
     EXPECT_EQ(port.BaudRate(), 9600);
     Exchange({0xA1, 0x00, 0x20, 0x7E}, {0xA1, 0x7D, 0x7E, 0x7F});
 
-    EXPECT_TRUE(port.SerialPortClose());
+    // Payloads that cannot be framed are not sent at all.
+    Bytes big(300, 0x7E);
+    EXPECT_EQ(port.SerialPortSend(big.data(), 256), 0);
+    EXPECT_EQ(port.SerialPortSend(big.data(), -1), 0);
+    EXPECT_TRUE(ReadBytes(master(), 1, 200).empty());
+
+    // Closing while the reader is blocked in its read is prompt. The line leaves a frame
+    // half received; the next port must not take its first reply as the rest of it.
+    WriteAll(master(), {0x7E, 0x02, 0xFF, 0x01});
+    std::this_thread::sleep_for(50ms);
+    bool closed = false;
+    EXPECT_TRUE(FinishesWithin(5000ms, [&] { closed = port.SerialPortClose(); }));
+    EXPECT_TRUE(closed);
     EXPECT_FALSE(port.SerialPortIsOpen());
     EXPECT_FALSE(port.SerialPortClose());
-
-    // Re-opening starts fresh threads and events.
+    // Re-opening starts fresh threads, events and receiver.
     ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
     Exchange({0x83, 0x00, 0x10}, {0x83, 0x00});
 }
@@ -140,78 +152,44 @@ TEST_F(SerialPortTest, MissingDevice)
     EXPECT_FALSE(port.SerialPortOpen(ComName, 9600));
     EXPECT_FALSE(port.SerialPortIsOpen());
     EXPECT_FALSE(port.SerialPortClose());
-
     // A closed port sends nothing and delivers nothing.
     const std::uint8_t req[] = {0x80};
     EXPECT_EQ(port.SerialPortSend(req, 1), 0);
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -7;
     EXPECT_EQ(port.SerialPortWaitReply(in, &length), 0);
     EXPECT_EQ(length, -7);
 }
 
-TEST_F(SerialPortTest, CloseIsPromptWhileAReadIsPending)
+TEST_F(SerialPortTest, MissingOrEmptyReplyTimesOut)
 {
     ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    std::this_thread::sleep_for(50ms); // let the reader block in its read
-    bool closed = false;
-    EXPECT_TRUE(FinishesWithin(5000ms, [&] { closed = port.SerialPortClose(); }));
-    EXPECT_TRUE(closed);
-    EXPECT_FALSE(port.SerialPortIsOpen());
-}
-
-TEST_F(SerialPortTest, MissingReplyTimesOut)
-{
-    ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    port.SetReplyTimeout(100);
-    const std::uint8_t req[] = {0x80};
-    port.SerialPortSend(req, 1);
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -7;
+    Send({0x80});
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
+    EXPECT_EQ(Wait(100), 258);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
+    EXPECT_EQ(length, -7);
+
+    // An empty frame is not taken as a reply.
+    WriteAll(master(), {0x7E, 0x02, 0x00, 0xFF, 0x7F});
+    EXPECT_EQ(Wait(200), 258);
     EXPECT_EQ(length, -7);
 }
 
-TEST_F(SerialPortTest, LateReplyAnswersTheNextWait)
+TEST_F(SerialPortTest, LateReplyAnswersTheNextWaitOnce)
 {
     ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    port.SetReplyTimeout(100);
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -1;
-
-    const Bytes first{0x81, 0x00, 0x02};
-    port.SerialPortSend(first.data(), 3);
-    EXPECT_EQ(ReadBytes(master(), Frame(first).size(), 5000), Frame(first));
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
-    WriteAll(master(), Frame({0xB1, 0x11})); // the reply to the first request, too late
+    Send({0x81, 0x00, 0x02});
+    EXPECT_EQ(Wait(100), 258);
+    WriteAll(master(), Frame({0xB1, 0x11})); // the reply, too late
 
     // Once it is in, a wait with no time at all returns it: the event stays set.
-    port.SetReplyTimeout(0);
     int rc = 258;
     for (int i = 0; i < 500 && rc == 258; ++i) {
-        rc = port.SerialPortWaitReply(in, &length);
-        if (rc == 258)
+        if ((rc = Wait(0)) == 258)
             std::this_thread::sleep_for(10ms);
     }
     ASSERT_EQ(rc, 0);
-    EXPECT_EQ(Bytes(in, in + length), (Bytes{0xB1, 0x11}));
-
-    // It was delivered once only.
-    port.SetReplyTimeout(50);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
-
-    // The late reply of one request is taken as the reply of the next.
-    port.SetReplyTimeout(100);
-    port.SerialPortSend(first.data(), 3);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
-    WriteAll(master(), Frame({0xB1, 0x22}));
-    port.SetReplyTimeout(5000);
-    const Bytes second{0x81, 0x00, 0x04};
-    port.SerialPortSend(second.data(), 3);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 0);
-    EXPECT_EQ(Bytes(in, in + length), (Bytes{0xB1, 0x22}));
+    EXPECT_EQ(Got(), (Bytes{0xB1, 0x11}));
+    EXPECT_EQ(Wait(50), 258); // delivered once only
 }
 
 TEST_F(SerialPortTest, OnlyTheLatestOfSeveralFramesIsKept)
@@ -222,66 +200,9 @@ TEST_F(SerialPortTest, OnlyTheLatestOfSeveralFramesIsKept)
     both.insert(both.end(), second.begin(), second.end());
     WriteAll(master(), both);
     std::this_thread::sleep_for(200ms); // both frames parsed before anyone waits
-
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -1;
-    port.SetReplyTimeout(5000);
-    ASSERT_EQ(port.SerialPortWaitReply(in, &length), 0);
-    EXPECT_EQ(Bytes(in, in + length), (Bytes{0xB4, 0x02, 0x03}));
-    port.SetReplyTimeout(50);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
-}
-
-TEST_F(SerialPortTest, ReplySplitAcrossReadsAndNoiseBetweenFrames)
-{
-    ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    Bytes wire{0x00, 0x55, 0x7F};
-    const Bytes f = Frame({0xB2, 0x7D, 0x10, 0x20});
-    wire.insert(wire.end(), f.begin(), f.end());
-    std::thread feeder([&] {
-        for (std::uint8_t b : wire) {
-            WriteAll(master(), {b});
-            std::this_thread::sleep_for(3ms);
-        }
-    });
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -1;
-    port.SetReplyTimeout(5000);
-    const int rc = port.SerialPortWaitReply(in, &length);
-    feeder.join();
-    ASSERT_EQ(rc, 0);
-    EXPECT_EQ(Bytes(in, in + length), (Bytes{0xB2, 0x7D, 0x10, 0x20}));
-}
-
-TEST_F(SerialPortTest, EmptyFrameIsNotTakenAsAReply)
-{
-    ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    Exchange({0x80}, {0x80, 0x01});
-
-    WriteAll(master(), {0x7E, 0x02, 0x00, 0xFF, 0x7F});
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -7;
-    port.SetReplyTimeout(200);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
-    EXPECT_EQ(length, -7);
-
-    Exchange({0x80}, {0x80, 0x02});
-}
-
-TEST_F(SerialPortTest, SendRefusesPayloadsThatCannotBeFramed)
-{
-    ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
-    Bytes big(300, 0x7E);
-    EXPECT_EQ(port.SerialPortSend(big.data(), 256), 0);
-    EXPECT_EQ(port.SerialPortSend(big.data(), 300), 0);
-    EXPECT_EQ(port.SerialPortSend(big.data(), -1), 0);
-    EXPECT_TRUE(ReadBytes(master(), 1, 200).empty());
-
-    // The largest payload goes out whole, every byte stuffed.
-    port.SerialPortSend(big.data(), 255);
-    const Bytes frame = Frame(Bytes(255, 0x7E));
-    ASSERT_EQ(frame.size(), 515u);
-    EXPECT_EQ(ReadBytes(master(), frame.size(), 5000), frame);
+    ASSERT_EQ(Wait(5000), 0);
+    EXPECT_EQ(Got(), (Bytes{0xB4, 0x02, 0x03}));
+    EXPECT_EQ(Wait(50), 258);
 }
 
 TEST_F(SerialPortTest, LineIsAlways8N1)
@@ -325,12 +246,8 @@ TEST_F(SerialPortTest, FarEndGoneNeitherSpinsNorHangsClose)
     std::this_thread::sleep_for(500ms);
     EXPECT_LT(CpuSeconds() - cpu0, 0.25);
 
-    const std::uint8_t req[] = {0x80};
-    port.SerialPortSend(req, 1);
-    std::uint8_t in[SerialPort::PayloadSize];
-    int length = -7;
-    port.SetReplyTimeout(50);
-    EXPECT_EQ(port.SerialPortWaitReply(in, &length), 258);
+    Send({0x80});
+    EXPECT_EQ(Wait(50), 258);
 
     bool closed = false;
     EXPECT_TRUE(FinishesWithin(5000ms, [&] { closed = port.SerialPortClose(); }));

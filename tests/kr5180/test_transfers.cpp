@@ -2,7 +2,7 @@
 // calibration read before alignment, against the simulated radio.
 #include "main_fixture.h"
 
-#include <QProgressBar>
+#include <set>
 
 using namespace k5test;
 
@@ -51,16 +51,14 @@ protected:
 
 // ---- Read From Radio ----
 
-TEST_F(TransferTest, ReadFromRadioCopiesTheRadioAndCountsTheRead)
+TEST_F(TransferTest, ReadFromRadioCopiesTheRadioAndCountsTheReadThenWriteAsksOnce)
 {
     radio->setVersion(1, 0x05, 'A');
     boxes.expect(platform::IDOK);
     click("btnReadRadio");
 
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "All current edit data will be lost.");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Read From Radio?");
-    EXPECT_EQ(boxes.boxes()[0].flags, 0x31u);
+    ExpectBox(boxes.boxes()[0], "All current edit data will be lost.", "Read From Radio?", 0x31);
     EXPECT_EQ(radio->requests(), ReadSequence());
     EXPECT_EQ(image(), radioMemory);
     EXPECT_EQ(radioCmd->readCount, 1);
@@ -68,92 +66,81 @@ TEST_F(TransferTest, ReadFromRadioCopiesTheRadioAndCountsTheRead)
     EXPECT_EQ(win->PanelText(2), "Firmware: v1.05A");
     EXPECT_EQ(win->PanelText(3), "Current Radio data loaded.");
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
-
     ASSERT_NE(frmProgress, nullptr);
     EXPECT_FALSE(frmProgress->isVisible());
     EXPECT_EQ(frmProgress->windowTitle(), "Reading from Radio");
-    EXPECT_EQ(frmProgress->Bar()->maximum(), 256);
     EXPECT_EQ(frmProgress->Position(), 256);
 
-    // The File menu's entry runs the same operation.
+    // The File menu's entry runs the same operation; it goes on without a version answer.
     radio->clearLog();
+    radio->setDroppedReplies({1});
     boxes.expect(platform::IDOK);
     action("mnuReadRadio")->trigger();
     EXPECT_EQ(radio->requests(), ReadSequence());
     EXPECT_EQ(radioCmd->readCount, 2);
+    EXPECT_EQ(image(), radioMemory);
+    EXPECT_EQ(win->PanelText(2), "Firmware: ");
+
+    // After a counted read, Write To Radio asks only the overwrite question.
+    const Bytes edited = Pattern(42);
+    setImage(edited);
+    radio->clearLog();
+    boxes.clear();
+    boxes.expect(platform::IDOK);
+    action("mnuFileWriteRadio")->trigger();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Overwrite radio configuration?");
+    EXPECT_EQ(radio->requests(), WriteSequence(edited));
+    EXPECT_EQ(radio->memory(), edited);
 }
 
-TEST_F(TransferTest, ReadFromRadioCancelledSendsNothing)
+TEST_F(TransferTest, CancelledReadOrWriteSendsNothing)
 {
     boxes.expect(platform::IDCANCEL);
     click("btnReadRadio");
+    boxes.expect(platform::IDCANCEL); // "not read in this session"
+    click("btnWriteRadio");
+    boxes.expect(platform::IDOK);
+    boxes.expect(platform::IDCANCEL); // "overwrite?"
+    click("btnWriteRadio");
+    EXPECT_EQ(boxes.boxes().size(), 4u);
     EXPECT_FALSE(radio->waitForRequests(1, 300));
     EXPECT_EQ(image(), fileImage);
+    EXPECT_EQ(radio->memory(), radioMemory);
     EXPECT_EQ(radioCmd->readCount, 0);
     EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
 }
 
-TEST_F(TransferTest, RadioSilentMidReadWithFailedResetKeepsLaterBlocksAndIsNotCounted)
+TEST_F(TransferTest, RadioSilentMidReadKeepsLaterBlocksAndTheResetDecidesTheCount)
 {
     // Requests: 1 version, 2 program mode, 3.. blocks; block 0x50 is request 8, the reset 9.
-    radio->setDroppedReplies({8, 9});
-    boxes.expect(platform::IDOK);
-    boxes.expect(platform::IDOK);
-    click("btnReadRadio");
+    struct Case {
+        std::set<int> dropped;
+        int readCount;
+        const char* panel;
+    };
+    for (const Case& c : {Case{{8, 9}, 0, "File: defkr5180.mem"}, Case{{8}, 1, "Current Radio data loaded."}}) {
+        SCOPED_TRACE(c.readCount);
+        setImage(fileImage);
+        radio->clearLog();
+        radio->setDroppedReplies(c.dropped);
+        boxes.clear();
+        boxes.answerAll(platform::IDOK);
+        click("btnReadRadio");
 
-    ASSERT_EQ(boxes.boxes().size(), 2u);
-    EXPECT_EQ(boxes.boxes()[1].text, "Radio Response Timeout.");
-    EXPECT_EQ(boxes.boxes()[1].caption, "Comms Error");
-    EXPECT_EQ(boxes.boxes()[1].flags, 0x30u);
-    const auto log = radio->requests();
-    ASSERT_EQ(log.size(), 9u);
-    EXPECT_EQ(log[7], (Bytes{0x83, 0x00, 0x50}));
-    EXPECT_EQ(log[8], Bytes{0xBF});
-
-    Bytes expected = fileImage;
-    std::copy(radioMemory.begin(), radioMemory.begin() + 0x50, expected.begin());
-    EXPECT_EQ(image(), expected);
-    EXPECT_EQ(radioCmd->readCount, 0);
-    EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
-    EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
-}
-
-TEST_F(TransferTest, RadioSilentMidReadWithGoodResetCountsThePartialRead)
-{
-    radio->setDroppedReplies({8});
-    boxes.expect(platform::IDOK);
-    click("btnReadRadio");
-
-    EXPECT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(radio->requestCount(), 9);
-    Bytes expected = fileImage;
-    std::copy(radioMemory.begin(), radioMemory.begin() + 0x50, expected.begin());
-    EXPECT_EQ(image(), expected);
-    EXPECT_EQ(radioCmd->readCount, 1);
-    EXPECT_EQ(win->PanelText(3), "Current Radio data loaded.");
-}
-
-TEST_F(TransferTest, ReadFromRadioGoesOnWithoutAVersionAnswer)
-{
-    radio->setDroppedReplies({1});
-    boxes.expect(platform::IDOK);
-    click("btnReadRadio");
-    EXPECT_EQ(radio->requests(), ReadSequence());
-    EXPECT_EQ(image(), radioMemory);
-    EXPECT_EQ(win->PanelText(2), "Firmware: ");
-    EXPECT_EQ(win->PanelText(3), "Current Radio data loaded.");
-}
-
-TEST_F(TransferTest, ReadWithThePortClosedReportsTheTimeout)
-{
-    serialPort->SerialPortClose();
-    boxes.expect(platform::IDOK);
-    boxes.expect(platform::IDOK);
-    click("btnReadRadio");
-    ASSERT_EQ(boxes.boxes().size(), 2u);
-    EXPECT_EQ(boxes.boxes()[1].text, "Radio Response Timeout.");
-    EXPECT_EQ(image(), fileImage);
-    EXPECT_EQ(radioCmd->readCount, 0);
+        ASSERT_EQ(boxes.boxes().size(), c.readCount == 0 ? 2u : 1u);
+        if (c.readCount == 0)
+            ExpectBox(boxes.boxes()[1], "Radio Response Timeout.", "Comms Error", 0x30);
+        const auto log = radio->requests();
+        ASSERT_EQ(log.size(), 9u);
+        EXPECT_EQ(log[7], (Bytes{0x83, 0x00, 0x50}));
+        EXPECT_EQ(log[8], Bytes{0xBF});
+        Bytes expected = fileImage;
+        std::copy(radioMemory.begin(), radioMemory.begin() + 0x50, expected.begin());
+        EXPECT_EQ(image(), expected);
+        EXPECT_EQ(radioCmd->readCount, c.readCount);
+        EXPECT_EQ(win->PanelText(3), c.panel);
+    }
 }
 
 // ---- Write To Radio ----
@@ -165,12 +152,8 @@ TEST_F(TransferTest, WriteBeforeAnyReadAsksTwiceAndSendsTheImage)
     click("btnWriteRadio");
 
     ASSERT_EQ(boxes.boxes().size(), 2u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Radio has not been read in this session.");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Warning");
-    EXPECT_EQ(boxes.boxes()[0].flags, 0x31u);
-    EXPECT_EQ(boxes.boxes()[1].text, "Overwrite radio configuration?");
-    EXPECT_EQ(boxes.boxes()[1].caption, "Warning");
-    EXPECT_EQ(boxes.boxes()[1].flags, 0x31u);
+    ExpectBox(boxes.boxes()[0], "Radio has not been read in this session.", "Warning", 0x31);
+    ExpectBox(boxes.boxes()[1], "Overwrite radio configuration?", "Warning", 0x31);
     EXPECT_EQ(radio->requests(), WriteSequence(fileImage));
     EXPECT_EQ(radio->memory(), fileImage);
     EXPECT_EQ(radioCmd->readCount, 0);
@@ -178,49 +161,23 @@ TEST_F(TransferTest, WriteBeforeAnyReadAsksTwiceAndSendsTheImage)
     EXPECT_EQ(frmProgress->windowTitle(), "Writing to Radio");
 }
 
-TEST_F(TransferTest, WriteAfterACountedReadAsksOnlyTheOverwriteQuestion)
-{
-    boxes.expect(platform::IDOK);
-    click("btnReadRadio");
-    ASSERT_EQ(radioCmd->readCount, 1);
-    const Bytes edited = Pattern(42);
-    setImage(edited);
-    radio->clearLog();
-    boxes.clear();
-
-    boxes.expect(platform::IDOK);
-    action("mnuFileWriteRadio")->trigger();
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Overwrite radio configuration?");
-    EXPECT_EQ(radio->requests(), WriteSequence(edited));
-    EXPECT_EQ(radio->memory(), edited);
-}
-
-TEST_F(TransferTest, WriteCancelledAtEitherQuestionSendsNothing)
-{
-    boxes.expect(platform::IDCANCEL);
-    click("btnWriteRadio");
-    EXPECT_EQ(boxes.boxes().size(), 1u);
-    boxes.expect(platform::IDOK);
-    boxes.expect(platform::IDCANCEL);
-    click("btnWriteRadio");
-    EXPECT_EQ(boxes.boxes().size(), 3u);
-    EXPECT_FALSE(radio->waitForRequests(1, 300));
-    EXPECT_EQ(radio->memory(), radioMemory);
-}
-
-TEST_F(TransferTest, WriteStopsAtAFailingBlockAndReportsAFailedReset)
+TEST_F(TransferTest, WriteStopsAtAFailingBlockAndSaysSoWhateverTheReset)
 {
     // 1 program mode, 2 test mode, 3.. blocks: block 0x20 is request 5; the reset is 6.
-    radio->setDroppedReplies({5, 6});
-    boxes.answerAll(platform::IDOK);
-    click("btnWriteRadio");
-    ASSERT_EQ(boxes.boxes().size(), 3u);
-    EXPECT_EQ(boxes.boxes()[2].text, "Radio Response Timeout.");
-    EXPECT_EQ(boxes.boxes()[2].caption, "Comms Error");
-    EXPECT_EQ(radio->requestCount(), 6);
-    EXPECT_EQ(radio->requests().back(), Bytes{0xBF});
-    EXPECT_EQ(radioCmd->readCount, 0);
+    // A block the radio did not take is reported even when the reset is answered.
+    for (const std::set<int>& dropped : {std::set<int>{5, 6}, std::set<int>{5}}) {
+        SCOPED_TRACE(dropped.size());
+        radio->clearLog();
+        boxes.clear();
+        radio->setDroppedReplies(dropped);
+        boxes.answerAll(platform::IDOK);
+        click("btnWriteRadio");
+        ASSERT_EQ(boxes.boxes().size(), 3u);
+        ExpectBox(boxes.boxes()[2], "Radio Response Timeout.", "Comms Error", 0x30);
+        EXPECT_EQ(radio->requestCount(), 6);
+        EXPECT_EQ(radio->requests().back(), Bytes{0xBF});
+        EXPECT_EQ(radioCmd->readCount, 0);
+    }
 }
 
 // ---- calibration read before alignment ----
@@ -250,9 +207,8 @@ TEST_F(TransferTest, AlignWithoutARadioOffersOfflineMode)
         boxes.expect(answer);
         action("mnuEditAlign")->trigger();
         ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, "Unable to read radio calibration.\nContinue in offline mode?");
-        EXPECT_EQ(boxes.boxes()[0].caption, "Comms Error");
-        EXPECT_EQ(boxes.boxes()[0].flags, 0x31u);
+        ExpectBox(boxes.boxes()[0], "Unable to read radio calibration.\nContinue in offline mode?", "Comms Error",
+                  0x31);
         EXPECT_EQ(radio->requests(), std::vector<Bytes>{(Bytes{0x82, 0x00, 0x00})});
         EXPECT_EQ(image(), fileImage);
     }

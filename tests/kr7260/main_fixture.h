@@ -1,6 +1,8 @@
 // Shared set-up for the KR7260 window tests: a private settings folder, runtime folder
-// and working directory for each test, put back when the test ends.
+// and working directory for each test, put back when the test ends, and COM ports.
 #pragma once
+
+#include "support/pty.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace k7test {
 
@@ -59,11 +62,30 @@ protected:
         qApp->setQuitOnLastWindowClosed(false);
     }
 
-    void TearDown() override { QDir::setCurrent(oldCwd_); }
+    void TearDown() override
+    {
+        maps_.clear();
+        ptys_.clear();
+        QDir::setCurrent(oldCwd_);
+    }
+
+    // COMn reaches a fresh pty, or a path that does not exist.
+    testsupport::PtyPair& MapPty(int n)
+    {
+        ptys_.push_back(std::make_unique<testsupport::PtyPair>());
+        maps_.push_back(std::make_unique<testsupport::ComMapping>(n, ptys_.back()->slavePath()));
+        return *ptys_.back();
+    }
+    void MapMissing(int n)
+    {
+        maps_.push_back(std::make_unique<testsupport::ComMapping>(n, tmp_.filePath("no-such-tty").toStdString()));
+    }
 
     QTemporaryDir tmp_;
     QString oldCwd_;
     std::unique_ptr<ScopedEnv> config_, runtime_;
+    std::vector<std::unique_ptr<testsupport::PtyPair>> ptys_;
+    std::vector<std::unique_ptr<testsupport::ComMapping>> maps_;
 };
 
 } // namespace k7test

@@ -30,40 +30,38 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <csignal>
-#include <cstdlib>
 #include <memory>
 #include <sys/resource.h>
-#include <thread>
 
-using testsupport::ComMapping;
 using testsupport::Kr7260Sim;
 using testsupport::MessageBoxResponder;
 using testsupport::ModalHandler;
-using testsupport::PtyPair;
 using testsupport::WaitFor;
 
 namespace {
 
+// Answers every file dialog with `fileName`, or cancels it when that is empty.
 class FileDialogScript {
 public:
-    explicit FileDialogScript(std::function<bool(platform::TFileDialog&)> hook)
+    explicit FileDialogScript(const QString& fileName = {})
     {
-        platform::SetFileDialogHook([this, hook](platform::TFileDialog& d) {
+        platform::SetFileDialogHook([this, fileName](platform::TFileDialog& d) {
             ++calls;
-            return hook(d);
+            overwritePrompt = d.OverwritePrompt;
+            d.FileName = fileName;
+            return !fileName.isEmpty();
         });
     }
     ~FileDialogScript() { platform::SetFileDialogHook({}); }
     int calls = 0;
+    bool overwritePrompt = false;
 };
 
 // A small editor that follows the protocol: one bit of word 3 (through OptionBytes)
@@ -79,9 +77,7 @@ public:
         OKBtn = new QPushButton("OK", this);
         CancelBtn = new QPushButton("Cancel", this);
         HelpText = new QTextEdit(this);
-        for (QWidget* w : {static_cast<QWidget*>(chkSMeterEnabled), static_cast<QWidget*>(spnLeadIn),
-                           static_cast<QWidget*>(OKBtn), static_cast<QWidget*>(CancelBtn),
-                           static_cast<QWidget*>(HelpText)})
+        for (QWidget* w : std::initializer_list<QWidget*>{chkSMeterEnabled, spnLeadIn, OKBtn, CancelBtn, HelpText})
             lay->addWidget(w);
         BindOkCancel(OKBtn, CancelBtn);
         SetHelpPane(HelpText);
@@ -117,12 +113,9 @@ protected:
             return;
         QDir(tmp_.path()).mkpath("files");
 
-        for (int n = 1; n <= 2; ++n) {
-            ptys_.push_back(std::make_unique<PtyPair>());
-            maps_.push_back(std::make_unique<ComMapping>(n, ptys_.back()->slavePath()));
-        }
-        maps_.push_back(std::make_unique<ComMapping>(3, tmp_.filePath("no-such-tty").toStdString()));
-        sim_ = std::make_unique<Kr7260Sim>(*ptys_[0]);
+        sim_ = std::make_unique<Kr7260Sim>(MapPty(1));
+        MapPty(2);
+        MapMissing(3);
 
         kr7260app::CreateForms();
         MessageBoxResponder boxes;
@@ -135,8 +128,6 @@ protected:
     {
         kr7260app::DestroyForms();
         sim_.reset();
-        maps_.clear();
-        ptys_.clear();
         PrivateFoldersTest::TearDown();
     }
 
@@ -173,8 +164,6 @@ protected:
         QApplication::sendEvent(w, &ev);
     }
 
-    std::vector<std::unique_ptr<PtyPair>> ptys_;
-    std::vector<std::unique_ptr<ComMapping>> maps_;
     std::unique_ptr<Kr7260Sim> sim_;
 };
 
@@ -186,15 +175,10 @@ TEST_F(MainWindowTest, WriteToFileThenReadBackRestoresEveryElement)
     const QString path = FilePath("saved.mem");
     MessageBoxResponder boxes;
     {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            EXPECT_EQ(d.Title, "Save Programming File...");
-            EXPECT_TRUE(d.OverwritePrompt);
-            EXPECT_EQ(d.Filter, "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*");
-            d.FileName = path;
-            return true;
-        });
+        FileDialogScript dlg(path);
         MainForm->btnFileSave->click(); // no confirmation
         EXPECT_EQ(dlg.calls, 1);
+        EXPECT_TRUE(dlg.overwritePrompt);
     }
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_EQ(MainForm->StatusText(0), "File loaded: " + path);
@@ -206,23 +190,17 @@ TEST_F(MainWindowTest, WriteToFileThenReadBackRestoresEveryElement)
     FillImage(0);
     boxes.expect(platform::IDOK);
     {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            EXPECT_EQ(d.Title, "Open Programming File...");
-            d.FileName = path;
-            return true;
-        });
+        FileDialogScript dlg(path);
         MainForm->mnuFileOpen->trigger();
     }
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "All current data will be lost");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Read from file?");
     EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ(MainForm->RadioImage.Get(k), 0x7FFF0000 + k);
-    EXPECT_EQ(MainForm->StatusText(0), "File loaded: " + path);
 }
 
-TEST_F(MainWindowTest, ReadFromFileCancelledAtEitherStepChangesNothing)
+TEST_F(MainWindowTest, ReadFromFileCancelledOrFailingChangesNothing)
 {
     const QString path = FilePath("other.mem");
     FillImage(100);
@@ -231,33 +209,20 @@ TEST_F(MainWindowTest, ReadFromFileCancelledAtEitherStepChangesNothing)
     MainForm->SetStatusText(0, "before");
     MessageBoxResponder boxes;
     {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            d.FileName = path;
-            return true;
-        });
+        FileDialogScript dlg(path);
         boxes.expect(platform::IDCANCEL); // at the confirmation: no dialog
         MainForm->btnFileOpen->click();
         EXPECT_EQ(dlg.calls, 0);
     }
     {
-        FileDialogScript dlg([](platform::TFileDialog&) { return false; });
+        FileDialogScript dlg;
         boxes.expect(platform::IDOK);
         MainForm->btnFileOpen->click();
         EXPECT_EQ(dlg.calls, 1);
     }
-    EXPECT_EQ(MainForm->RadioImage.Get(0), 5);
-    EXPECT_EQ(MainForm->StatusText(0), "before");
-}
-
-TEST_F(MainWindowTest, UnreadableOrUnwritableChosenFileIsReportedAndKeepsImage)
-{
-    FillImage(9);
-    MessageBoxResponder boxes;
     {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            d.FileName = FilePath("missing.mem");
-            return true;
-        });
+        FileDialogScript dlg(FilePath("missing.mem"));
+        boxes.clear();
         boxes.expect(platform::IDOK); // confirmation
         boxes.expect(platform::IDOK); // the error
         MainForm->btnFileOpen->click();
@@ -266,20 +231,9 @@ TEST_F(MainWindowTest, UnreadableOrUnwritableChosenFileIsReportedAndKeepsImage)
     EXPECT_EQ(boxes.boxes()[1].text, "There is a problem reading the file");
     EXPECT_EQ(boxes.boxes()[1].caption, "File Error");
     EXPECT_EQ(boxes.boxes()[1].flags, 1u);
-    EXPECT_EQ(MainForm->RadioImage.Get(127), 9 + 127);
-
-    boxes.clear();
-    {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            d.FileName = FilePath("no-such-folder/x.mem");
-            return true;
-        });
-        boxes.expect(platform::IDOK);
-        MainForm->btnFileSave->click();
-    }
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "There is a problem writing the file");
-    EXPECT_EQ(boxes.boxes()[0].caption, "File Error");
+    EXPECT_EQ(MainForm->RadioImage.Get(0), 5);
+    EXPECT_EQ(MainForm->RadioImage.Get(127), 5 + 127);
+    EXPECT_EQ(MainForm->StatusText(0), "before");
 }
 
 TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
@@ -302,10 +256,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
     boxes.expect(platform::IDOK);
     bool ok = true;
     {
-        FileDialogScript dlg([&](platform::TFileDialog& d) {
-            d.FileName = path;
-            return true;
-        });
+        FileDialogScript dlg(path);
         MainForm->btnFileSave->click();
         ok = MainForm->LastFileStatus() == TRadioImage::FileStatus::Ok;
     }
@@ -315,6 +266,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
     EXPECT_FALSE(ok);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "There is a problem writing the file");
+    EXPECT_EQ(boxes.boxes()[0].caption, "File Error");
     EXPECT_EQ(boxes.boxes()[0].flags, 1u);
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(MainForm->StatusText(0), "unchanged");
@@ -322,81 +274,75 @@ TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
 
 // ---------------------------------------------------------------- radio transfers
 
-TEST_F(MainWindowTest, ReadFromRadioFillsTheImage)
-{
-    std::array<std::uint16_t, 128> mem{};
-    for (int k = 0; k < 128; ++k)
-        mem[k] = std::uint16_t(0xA000 + 3 * k);
-    sim_->setMemory(mem);
-    MessageBoxResponder boxes;
-    boxes.expect(platform::IDOK);
-    QString action;
-    ModalHandler handler(CloseWhenDone(&action), 30000);
-    MainForm->btnReadRadio->click();
-    ASSERT_TRUE(handler.ran());
-    EXPECT_EQ(boxes.boxes()[0].text, "All current edit data will be lost");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Read from Radio?");
-    EXPECT_EQ(action, "Data successfully read from radio!");
-    for (int k = 0; k < 128; ++k)
-        ASSERT_EQ(MainForm->RadioImage.Get(k), mem[k]) << "word " << k;
-    EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
-    // The parser thread's version reaches the label.
-    EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text().contains("KR7260"); }));
-}
-
-TEST_F(MainWindowTest, CancelledReadKeepsImageButSaysLoaded)
+TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
 {
     sim_->setSilent(true);
     FillImage(40);
     MainForm->SetStatusText(0, "x");
     MessageBoxResponder boxes;
     boxes.expect(platform::IDOK);
-    ModalHandler handler([](QWidget*) { frmReadWrite->btnCancel->click(); });
-    MainForm->mnuReadRadio->trigger();
-    ASSERT_TRUE(handler.ran());
+    {
+        ModalHandler handler([](QWidget*) { frmReadWrite->btnCancel->click(); });
+        MainForm->mnuReadRadio->trigger();
+        ASSERT_TRUE(handler.ran());
+    }
+    EXPECT_EQ(boxes.boxes()[0].text, "All current edit data will be lost");
     EXPECT_EQ(MainForm->RadioImage.Get(0), 40);
     EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
+
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    sim_->clearLog();
+    sim_->setSilent(false);
+    std::array<std::uint16_t, 128> mem{};
+    for (int k = 0; k < 128; ++k)
+        mem[k] = std::uint16_t(0xA000 + 3 * k);
+    sim_->setMemory(mem);
+    boxes.expect(platform::IDOK);
+    QString action;
+    ModalHandler handler(CloseWhenDone(&action), 30000);
+    MainForm->btnReadRadio->click();
+    ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(action, "Data successfully read from radio!");
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), mem[k]) << "word " << k;
+    EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
+    // Two enters, the version, blocks 0, 8, ..., 120 once each, the exit.
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    WaitFor([] { return false; }, 700); // past the next tick: nothing more is sent
+    std::vector<std::uint8_t> expected{1, 1, 2};
+    expected.insert(expected.end(), 16, 4);
+    expected.push_back(3);
+    EXPECT_EQ(sim_->commands(), expected);
+    for (int b = 0; b <= 120; b += 8)
+        EXPECT_EQ(sim_->count(4, b), 1) << b;
+    // The parser thread's version reaches the label.
+    EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text().contains("KR7260"); }));
 }
 
 TEST_F(MainWindowTest, WriteToRadioForcesWord2HighByteOnlyWhenConfirmed)
-{
-    FillImage(0x0100);
-    MainForm->RadioImage.Set(2, 0x12345634);
-    MessageBoxResponder boxes;
-    boxes.expect(platform::IDCANCEL);
-    MainForm->btnWriteRadio->click();
-    EXPECT_EQ(boxes.boxes()[0].text, "All current radio data will be lost");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Write to radio?");
-    EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
-    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x12345634);
-
-    // Confirmed, then cancelled: the high byte is forced all the same.
-    sim_->setSilent(true);
-    boxes.expect(platform::IDOK);
-    {
-        ModalHandler handler([](QWidget*) { frmReadWrite->btnCancel->click(); });
-        MainForm->mnuWriteRadio->trigger();
-        ASSERT_TRUE(handler.ran());
-    }
-    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x0A34);
-    EXPECT_EQ(MainForm->StatusText(0), "No file loaded."); // a write leaves the status alone
-}
-
-TEST_F(MainWindowTest, WriteToRadioSendsWords2To127)
 {
     std::array<std::uint16_t, 128> mem{};
     mem[0] = 0x1111;
     mem[1] = 0x2222;
     sim_->setMemory(mem);
-    sim_->setVersion("KR7260d V1.0");
     FillImage(0x300);
+    MainForm->RadioImage.Set(2, 0x12345602);
     MessageBoxResponder boxes;
+    boxes.expect(platform::IDCANCEL);
+    MainForm->btnWriteRadio->click();
+    EXPECT_EQ(boxes.boxes()[0].text, "All current radio data will be lost");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
+    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x12345602);
+    EXPECT_TRUE(sim_->requests().empty());
+
     boxes.expect(platform::IDOK);
     QString action;
     ModalHandler handler(CloseWhenDone(&action), 30000);
-    MainForm->btnWriteRadio->click();
+    MainForm->mnuWriteRadio->trigger();
     ASSERT_TRUE(handler.ran());
     EXPECT_EQ(action, "Data successfully written to radio!");
+    EXPECT_EQ(MainForm->RadioImage.Get(2), 0x0A02);
+    EXPECT_EQ(MainForm->StatusText(0), "No file loaded."); // a write leaves the status alone
     EXPECT_EQ(sim_->word(0), 0x1111);
     EXPECT_EQ(sim_->word(1), 0x2222);
     EXPECT_EQ(sim_->word(2), 0x0A02);
@@ -408,43 +354,30 @@ TEST_F(MainWindowTest, WriteToRadioSendsWords2To127)
 
 TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)
 {
-    ASSERT_EQ(MainForm->ComPortNumber, 1);
-    MessageBoxResponder boxes;
-    {
-        ModalHandler handler([](QWidget* w) {
+    // The dialog shows the port in use; the choice counts only with OK.
+    auto pick = [](QRadioButton* TfrmPorts::*shown, QRadioButton* TfrmPorts::*chosen, const char* button) {
+        ModalHandler handler([=](QWidget* w) {
             EXPECT_EQ(w, frmPorts);
-            EXPECT_TRUE(frmPorts->rbCom1->isChecked());
-            frmPorts->rbCom2->setChecked(true);
-            frmPorts->findChild<QPushButton*>("btnCancel")->click();
+            EXPECT_TRUE((frmPorts->*shown)->isChecked());
+            (frmPorts->*chosen)->setChecked(true);
+            frmPorts->findChild<QPushButton*>(button)->click();
         });
         MainForm->mnuPortSelect->trigger();
-        ASSERT_TRUE(handler.ran());
-    }
+        EXPECT_TRUE(handler.ran());
+    };
+    MessageBoxResponder boxes;
+    pick(&TfrmPorts::rbCom1, &TfrmPorts::rbCom2, "btnCancel");
     EXPECT_EQ(MainForm->ComPortNumber, 1);
-    EXPECT_TRUE(frmSerial->PortOpen);
     EXPECT_EQ(frmSerial->Port.path(), ptys_[0]->slavePath());
 
-    {
-        ModalHandler handler([](QWidget*) {
-            frmPorts->rbCom2->setChecked(true);
-            frmPorts->findChild<QPushButton*>("btnOK")->click();
-        });
-        MainForm->mnuPortSelect->trigger();
-    }
+    pick(&TfrmPorts::rbCom1, &TfrmPorts::rbCom2, "btnOK");
     EXPECT_EQ(MainForm->ComPortNumber, 2);
     EXPECT_TRUE(frmSerial->PortOpen);
     EXPECT_EQ(frmSerial->Port.path(), ptys_[1]->slavePath());
 
     // A port that cannot be opened: the box, and the program goes on with it closed.
     boxes.expect(platform::IDOK);
-    {
-        ModalHandler handler([](QWidget*) {
-            EXPECT_TRUE(frmPorts->rbCom2->isChecked());
-            frmPorts->rbCom3->setChecked(true);
-            frmPorts->findChild<QPushButton*>("btnOK")->click();
-        });
-        MainForm->mnuPortSelect->trigger();
-    }
+    pick(&TfrmPorts::rbCom2, &TfrmPorts::rbCom3, "btnOK");
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "There is a problem opening the Com port.");
     EXPECT_FALSE(frmSerial->PortOpen);
@@ -459,36 +392,15 @@ TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)
 
 // ---------------------------------------------------------------- editors
 
-TEST_F(MainWindowTest, EditorButtonsOpenOnlyTheEditorsThatExist)
-{
-    EXPECT_FALSE(MainForm->btnOptions->isEnabled());
-    EXPECT_FALSE(MainForm->btnEngineering->isVisible());
-    EXPECT_FALSE(MainForm->mnuEngineering->isVisible());
-    EXPECT_FALSE(MainForm->mnuEngineering->isEnabled());
-    EXPECT_TRUE(MainForm->btnOptions->isVisibleTo(MainForm));
-    EXPECT_EQ(MainForm->windowTitle(), "Navar KR7260 Programmer PV4410.1.01");
-
-    TTestEditor editor;
-    MainForm->SetEditor(TMainForm::Editor::Options, &editor);
-    EXPECT_TRUE(MainForm->btnOptions->isEnabled());
-    EXPECT_TRUE(MainForm->mnuOptions->isEnabled());
-    ModalHandler handler([&](QWidget* w) {
-        EXPECT_EQ(w, &editor);
-        editor.CancelBtn->click();
-    });
-    MainForm->mnuOptions->trigger();
-    EXPECT_TRUE(handler.ran());
-    EXPECT_EQ(editor.loads, 1);
-    MainForm->SetEditor(TMainForm::Editor::Options, nullptr);
-}
-
 TEST_F(MainWindowTest, EditorOkStoresAndWritesOptionBytesBack)
 {
     FillImage(0);
     MainForm->RadioImage.Set(3, 0x7FFF0000 | 0x8001); // upper half cleared by OK
     MainForm->RadioImage.Set(5, 0x00AB);
     TTestEditor editor;
+    EXPECT_FALSE(MainForm->EditRadioHardware->isEnabled());
     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, &editor);
+    EXPECT_TRUE(MainForm->EditRadioHardware->isEnabled());
     ModalHandler handler([&](QWidget*) {
         EXPECT_FALSE(editor.chkSMeterEnabled->isChecked());
         EXPECT_EQ(editor.OptionBytes[0], 0x01);
@@ -500,12 +412,13 @@ TEST_F(MainWindowTest, EditorOkStoresAndWritesOptionBytesBack)
     });
     MainForm->EditRadioHardware->click();
     ASSERT_TRUE(handler.ran());
+    EXPECT_EQ(editor.loads, 1);
     EXPECT_EQ(MainForm->RadioImage.Get(3), 0x8003);
     EXPECT_EQ(MainForm->RadioImage.Get(5), 0x00AB);
     EXPECT_EQ(MainForm->RadioImage.Get(7), 150);
 }
 
-TEST_F(MainWindowTest, EditorCancelRestoresEverythingIncludingSubWindowChanges)
+TEST_F(MainWindowTest, EditorCancelRestoresEverythingAndTheCloseBoxDoesNot)
 {
     FillImage(0x40);
     const TRadioImage::Words before = MainForm->RadioImage.Snapshot();
@@ -530,21 +443,17 @@ TEST_F(MainWindowTest, EditorCancelRestoresEverythingIncludingSubWindowChanges)
     editor.exec();
     ASSERT_TRUE(esc.ran());
     EXPECT_EQ(MainForm->RadioImage.Snapshot(), before);
-}
 
-TEST_F(MainWindowTest, EditorClosedByCloseBoxIsNeitherOkNorCancel)
-{
-    FillImage(0);
-    TTestEditor editor;
-    ModalHandler handler([&](QWidget*) {
-        MainForm->RadioImage.Set(7, 66);   // stored directly: kept
-        editor.chkSMeterEnabled->setChecked(true); // only in OptionBytes after OK: lost
+    // The close box is neither OK nor Cancel: direct stores stay, the option bytes are lost.
+    ModalHandler closeBox([&](QWidget*) {
+        MainForm->RadioImage.Set(7, 66);
+        editor.chkSMeterEnabled->setChecked(!editor.chkSMeterEnabled->isChecked());
         editor.close();
     });
     editor.exec();
-    ASSERT_TRUE(handler.ran());
+    ASSERT_TRUE(closeBox.ran());
     EXPECT_EQ(MainForm->RadioImage.Get(7), 66);
-    EXPECT_EQ(MainForm->RadioImage.Get(3), 3);
+    EXPECT_EQ(MainForm->RadioImage.Get(3), before[3]);
 }
 
 // ---------------------------------------------------------------- help pane
@@ -553,16 +462,12 @@ TEST_F(MainWindowTest, HelpPaneFollowsMouseAndFocus)
 {
     MainForm->show();
     QTextEdit* help = MainForm->HelpText;
-    EXPECT_EQ(help->toPlainText(), "Help messages...");
     MouseMove(MainForm->btnReadRadio);
     EXPECT_EQ(help->toPlainText(), "Reads the configuration data in the radio to the edit windows.");
     FocusIn(MainForm->btnFileOpen);
     EXPECT_EQ(help->toPlainText(), "Reads the configuration data in a file to the edit windows.");
     MouseMove(MainForm->btnCtcss); // disabled (no editor yet) still explains itself
-    EXPECT_EQ(help->toPlainText(), "Allows you to adjust the radio's CTCSS options.");
-    MouseMove(MainForm->centralWidget());
-    EXPECT_EQ(help->toPlainText(), "");
-    MouseMove(MainForm->btnWriteRadio);
+    EXPECT_FALSE(help->toPlainText().isEmpty());
     MouseMove(help->viewport());
     EXPECT_EQ(help->toPlainText(), "");
 
@@ -579,9 +484,9 @@ TEST_F(MainWindowTest, HelpPaneFollowsMouseAndFocus)
     EXPECT_EQ(editor.HelpText->toPlainText(), "");
 }
 
-// ---------------------------------------------------------------- about box, version label, look
+// ---------------------------------------------------------------- about box
 
-TEST_F(MainWindowTest, AboutBoxLinkAndVersion)
+TEST_F(MainWindowTest, AboutBoxLink)
 {
     QString opened;
     platform::SetShellOpenHook([&](const QString& url) {
@@ -590,14 +495,7 @@ TEST_F(MainWindowTest, AboutBoxLinkAndVersion)
     });
     ModalHandler handler([&](QWidget* w) {
         EXPECT_EQ(w, AboutBox);
-        EXPECT_EQ(w->windowTitle(), "About...");
-        EXPECT_EQ(w->findChild<QLabel*>("lblNiceVersion")->text(), "Program Version : PV4410.1.01");
-        EXPECT_TRUE(w->findChild<QPlainTextEdit*>()->toPlainText().startsWith("KR7260 CB Radio dealer setup "));
         auto* link = w->findChild<QLabel*>("lblWebSite");
-        MouseMove(link);
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::red));
-        MouseMove(w->findChild<QLabel*>("lblNiceVersion"));
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), w->palette().color(QPalette::WindowText));
         const QPointF p(2, 2);
         QMouseEvent press(QEvent::MouseButtonPress, p, link->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QMouseEvent release(QEvent::MouseButtonRelease, p, link->mapToGlobal(p), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
@@ -609,26 +507,6 @@ TEST_F(MainWindowTest, AboutBoxLinkAndVersion)
     platform::SetShellOpenHook({});
     ASSERT_TRUE(handler.ran());
     EXPECT_EQ(opened, "https://www.navar.example/");
-}
-
-TEST_F(MainWindowTest, VersionFromAnotherThreadReachesTheLabel)
-{
-    std::thread parser([] { emit frmSerial->versionChanged("Radio version KR7260x"); });
-    parser.join();
-    EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text() == "Radio version KR7260x"; }));
-}
-
-TEST_F(MainWindowTest, Screenshot)
-{
-    MainForm->show();
-    MainForm->Timer1Timer();
-    MainForm->lblVersion->setText("Radio version KR7260d V1.0");
-    MouseMove(MainForm->btnReadRadio);
-    QApplication::processEvents();
-    const QPixmap shot = MainForm->grab();
-    EXPECT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save("/tmp/kr7260_main.png"));
-    EXPECT_TRUE(MainForm->StatusText(1).contains(':'));
 }
 
 } // namespace

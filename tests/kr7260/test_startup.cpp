@@ -7,7 +7,6 @@
 #include "main_fixture.h"
 
 #include "support/dialogs.h"
-#include "support/pty.h"
 
 #include <platform/msgbox.h>
 #include <platform/registry.h>
@@ -18,16 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
 
-#include <cstdlib>
-#include <memory>
-
-using testsupport::ComMapping;
 using testsupport::MessageBoxResponder;
-using testsupport::PtyPair;
 using testsupport::WaitFor;
 
 namespace {
@@ -47,50 +38,32 @@ protected:
     {
         kr7260app::DestroyForms();
         PrivateFoldersTest::TearDown();
-        maps_.clear();
-        ptys_.clear();
     }
 
-    // COMn reaches a fresh pty.
-    void MapPty(int n)
+    // The stored port as the settings file holds it; nullptr: no key at all.
+    static void WriteRegistryPort(const char* value)
     {
-        ptys_.push_back(std::make_unique<PtyPair>());
-        maps_.push_back(std::make_unique<ComMapping>(n, ptys_.back()->slavePath()));
-    }
-    void MapMissing(int n) { maps_.push_back(std::make_unique<ComMapping>(n, tmp_.filePath("no-such-tty").toStdString())); }
-
-    static void WriteRegistryPort(int value)
-    {
-        platform::TRegistry reg;
-        ASSERT_TRUE(reg.OpenKey(kr7260app::RegistryKey, true));
-        reg.WriteInteger("ComPort", value);
-        reg.CloseKey();
+        QFile ini(platform::TRegistry::FileForKey(kr7260app::RegistryKey));
+        ini.remove();
+        if (!value)
+            return;
+        QDir().mkpath(QFileInfo(ini).path());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[Port]\nComPort=") + value + "\n");
     }
     static bool ReadRegistryPort(int& value)
     {
         platform::TRegistry reg;
         return reg.OpenKey(kr7260app::RegistryKey, false) && reg.ReadInteger("ComPort", value);
     }
-
-    void WriteDefaultFile(const QByteArray& bytes)
+    // Words first, first + 1, ... in the default file of the working directory.
+    static void WriteDefaultFile(std::int32_t first)
     {
-        QFile f(QDir(tmp_.filePath("work")).filePath(kr7260app::DefaultFile));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        TRadioImage img;
+        for (int k = 0; k < 128; ++k)
+            img.Set(k, first + k);
+        ASSERT_EQ(img.SaveToFile(kr7260app::DefaultFile), TRadioImage::FileStatus::Ok);
     }
-    static QByteArray Image512(std::int32_t first)
-    {
-        QByteArray b(512, '\0');
-        for (int k = 0; k < 128; ++k) {
-            const std::uint32_t v = std::uint32_t(first + k);
-            for (int i = 0; i < 4; ++i)
-                b[4 * k + i] = char((v >> (8 * i)) & 0xFF);
-        }
-        return b;
-    }
-
-    std::vector<std::unique_ptr<PtyPair>> ptys_;
-    std::vector<std::unique_ptr<ComMapping>> maps_;
 };
 
 TEST_F(StartupTest, MissingDefaultFileZeroesImageAndSaysSo)
@@ -112,43 +85,20 @@ TEST_F(StartupTest, MissingDefaultFileZeroesImageAndSaysSo)
     EXPECT_TRUE(frmSerial->PortOpen);
 }
 
-TEST_F(StartupTest, DefaultFileIsLoadedAndSplashShowsEverySteps)
-{
-    MapPty(1);
-    WriteDefaultFile(Image512(0x10000 - 5)); // includes values above 16 bits
-    MessageBoxResponder boxes;
-    MainForm->FormShow();
-
-    EXPECT_TRUE(boxes.boxes().empty());
-    EXPECT_EQ(MainForm->StatusText(0), "File loaded: Default file");
-    for (int k = 0; k < 128; ++k)
-        ASSERT_EQ(MainForm->RadioImage.Get(k), 0x10000 - 5 + k);
-    EXPECT_EQ(Splash->lblProgramType->text(), "KR7260 Dealer Software");
-    EXPECT_FALSE(Splash->isVisible());
-    const QStringList lines = Splash->SplashMemo->toPlainText().split('\n');
-    const QStringList expected = {"Please wait while the program ", "initialises..", "Initilising program data...",
-                                  "Initilise default radio data...", "Reading registery...", "Opening port...",
-                                  "Loading help..."};
-    EXPECT_EQ(lines, expected);
-}
-
-TEST_F(StartupTest, RegistryPortOutOfRangeOrMissingGivesPort1)
+TEST_F(StartupTest, RegistryPortOutOfRangeMissingOrNotANumberGivesPort1)
 {
     MapPty(1);
     MapPty(3);
-    WriteDefaultFile(Image512(0));
+    WriteDefaultFile(0);
     struct Case {
-        const char* what;
-        int stored; // 1000: no key at all
+        const char* stored; // nullptr: no key at all
         int port;
     };
-    const Case cases[] = {{"zero", 0, 1}, {"five", 5, 1}, {"minus one", -1, 1}, {"three", 3, 3}, {"missing", 1000, 1}};
+    const Case cases[] = {{"0", 1}, {"5", 1}, {"-1", 1}, {"3", 3}, {nullptr, 1}, {"abc", 1}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.stored ? c.stored : "missing");
         kr7260app::DestroyForms();
-        QFile::remove(platform::TRegistry::FileForKey(kr7260app::RegistryKey));
-        if (c.stored != 1000)
-            WriteRegistryPort(c.stored);
+        WriteRegistryPort(c.stored);
         kr7260app::CreateForms();
         MessageBoxResponder boxes;
         MainForm->FormShow();
@@ -158,26 +108,11 @@ TEST_F(StartupTest, RegistryPortOutOfRangeOrMissingGivesPort1)
     }
 }
 
-TEST_F(StartupTest, NonIntegerRegistryValueGivesPort1)
-{
-    MapPty(1);
-    WriteDefaultFile(Image512(0));
-    {
-        QFile ini(platform::TRegistry::FileForKey(kr7260app::RegistryKey));
-        QDir().mkpath(QFileInfo(ini).path());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Port]\nComPort=abc\n");
-    }
-    MessageBoxResponder boxes;
-    MainForm->FormShow();
-    EXPECT_EQ(MainForm->ComPortNumber, 1);
-}
-
 TEST_F(StartupTest, UnopenablePortIsReportedAndProgramGoesOn)
 {
     MapMissing(2);
-    WriteDefaultFile(Image512(0));
-    WriteRegistryPort(2);
+    WriteDefaultFile(0x10000 - 5); // includes values above 16 bits
+    WriteRegistryPort("2");
     MessageBoxResponder boxes;
     boxes.expect(platform::IDOK);
     MainForm->FormShow();
@@ -190,6 +125,8 @@ TEST_F(StartupTest, UnopenablePortIsReportedAndProgramGoesOn)
     EXPECT_EQ(MainForm->ComPortNumber, 2);
     EXPECT_FALSE(Splash->isVisible());
     EXPECT_EQ(MainForm->StatusText(0), "File loaded: Default file");
+    for (int k = 0; k < 128; ++k)
+        ASSERT_EQ(MainForm->RadioImage.Get(k), 0x10000 - 5 + k);
 }
 
 TEST_F(StartupTest, RunsOnFirstActivationOnlyAndExitStoresThePort)
@@ -243,18 +180,6 @@ TEST_F(StartupTest, SecondInstanceIsRefusedAndBringsTheFirstForward)
     EXPECT_EQ(boxes.boxes()[0].caption, "KR7260 Dealer Software");
     EXPECT_EQ(boxes.boxes()[0].flags, 0u);
     EXPECT_TRUE(WaitFor([&] { return asked; }, 5000));
-}
-
-TEST_F(StartupTest, LockIsFreeAgainAfterTheFirstCopyEnds)
-{
-    {
-        platform::SingleInstance first("KR72Mutex");
-        ASSERT_TRUE(first.TryLock());
-    }
-    platform::SingleInstance next("KR72Mutex");
-    MessageBoxResponder boxes;
-    EXPECT_TRUE(kr7260app::AcquireSingleInstance(next));
-    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Whole transfers: the link, the transfer dialog and its state machines against the
 // simulated radio on a pty.
 // ctest-label: threaded
-#include "main.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -13,12 +12,9 @@
 #include <platform/msgbox.h>
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
 
 using testsupport::Kr7260Sim;
 using testsupport::WaitFor;
@@ -65,49 +61,30 @@ protected:
             image.Set(i, radio[i]);
     }
 
-    struct Outcome {
-        QString action;
-        int gauge = -1;
-        bool ended = false;  // the machine ended (caption "Close") or closed the dialog itself
-    };
-
-    // Shows the dialog as its callers do and waits for the machine to end; `during` runs
-    // once the dialog is up. The result is read before "Close" is pressed.
-    Outcome run(int mode, int start, int end, int showResult, const std::function<void()>& during = {},
-                int timeoutMs = 15000)
+    // Shows the dialog as its callers do, waits for the machine to end (caption "Close"
+    // and its result shown) and returns the result text before pressing "Close".
+    QString run(int mode, int start, int end)
     {
         dlg.StartAddress = start;
         dlg.EndAddress = end;
         dlg.TransferMode = mode;
-        dlg.ShowResult = showResult;
-        Outcome o;
+        dlg.ShowResult = 1;
+        QString action;
         testsupport::ModalHandler handler(
             [&](QWidget*) {
-                if (during)
-                    during();
-                o.ended = WaitFor([&] { return !dlg.isVisible() || ended(); }, timeoutMs);
-                o.action = dlg.lblAction->text();
-                o.gauge = dlg.gaugeProgress->value();
-                if (dlg.isVisible() && dlg.btnCancel->text() == "Close")
-                    dlg.btnCancel->click();
+                WaitFor(
+                    [&] {
+                        action = dlg.lblAction->text();
+                        return dlg.btnCancel->text() == "Close" && action != "Reading data from radio." &&
+                               action != "Writing data to radio.";
+                    },
+                    20000);
+                dlg.btnCancel->click();
             },
-            timeoutMs + 5000);
+            25000);
         dlg.exec();
-        if (!handler.ran()) {
-            // The machine closed the dialog itself before it was seen.
-            o.ended = true;
-            o.action = dlg.lblAction->text();
-            o.gauge = dlg.gaugeProgress->value();
-        }
-        return o;
-    }
-
-    // The machine has ended and its result text has reached the label (the caption and
-    // the text arrive as separate updates).
-    bool ended() const
-    {
-        const QString a = dlg.lblAction->text();
-        return dlg.btnCancel->text() == "Close" && a != "Reading data from radio." && a != "Writing data to radio.";
+        EXPECT_TRUE(handler.ran());
+        return action;
     }
 
     // Waits until the radio has been told to leave program mode, then a little longer
@@ -140,27 +117,6 @@ protected:
 
 // ---------------------------------------------------------------- reads
 
-TEST_F(Transfer, ReadPutsEveryWordIntoTheImage)
-{
-    image.Fill(0x55);
-    Outcome o = run(1, 0, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kReadOk);
-    EXPECT_EQ(o.gauge, 100);
-    for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(image.Get(i), radio[i]) << "word " << i;
-    EXPECT_EQ(link.GetRadioVersion(), "KR7260d V1.0");
-    settle();
-    std::vector<std::uint8_t> expected{1, 1, 2};
-    expected.insert(expected.end(), 16, 4);
-    expected.push_back(3);
-    EXPECT_EQ(sim.commands(), expected);
-    std::vector<int> blocks;
-    for (int b = 0; b <= 120; b += 8)
-        blocks.push_back(b);
-    EXPECT_EQ(addresses(4), blocks);
-}
-
 TEST_F(Transfer, ReadSurvivesARaggedLine)
 {
     // Replies split before their terminator, preceded by stray bytes that include 0xCC,
@@ -171,24 +127,9 @@ TEST_F(Transfer, ReadSurvivesARaggedLine)
     sim.dropReplyNumber(6);
     sim.sendUnsolicited(Kr7260Sim::Frame(4, Bytes(18, 0x00)));
     image.Fill(0);
-    Outcome o = run(1, 0, 127, 1, {}, 20000);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kReadOk);
+    EXPECT_EQ(run(1, 0, 127), kReadOk);
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), radio[i]) << "word " << i;
-}
-
-TEST_F(Transfer, LoadLevelsReadClosesItselfAndTakesOnlyItsRange)
-{
-    image.Fill(7);
-    Outcome o = run(1, 0, 1, 0);
-    EXPECT_TRUE(o.ended);
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.TransferMode.load(), 0);
-    EXPECT_EQ(image.Get(0), radio[0]);
-    EXPECT_EQ(image.Get(1), radio[1]);
-    for (int i = 2; i < 128; ++i)
-        ASSERT_EQ(image.Get(i), 7) << "word " << i;
 }
 
 TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
@@ -198,9 +139,7 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
     // on, six attempts) is never answered.
     for (int n = 8; n < 14; ++n)
         sim.dropReplyNumber(n);
-    Outcome o = run(1, 0, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, "Failed while trying to read data from the radio.");
+    EXPECT_EQ(run(1, 0, 127), "Failed while trying to read data from the radio.");
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), 0x1234) << "word " << i;
     settle();
@@ -209,61 +148,23 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
     EXPECT_EQ(sim.commands().back(), 3);
 }
 
-TEST_F(Transfer, CancelLeavesProgramModeOnceAndTheImageAlone)
-{
-    image.Fill(0x4321);
-    sim.setReplyDelay(std::chrono::milliseconds(40));
-    Outcome o = run(1, 0, 127, 1, [&] {
-        ASSERT_TRUE(WaitFor([&] { return sim.count(4) >= 3; }, 5000));
-        dlg.btnCancel->click();
-    });
-    EXPECT_FALSE(dlg.isVisible());
-    settle(1600);  // three more ticks: the idle machine sends nothing
-    EXPECT_EQ(sim.count(3), 1);
-    EXPECT_EQ(sim.commands().back(), 3);
-    EXPECT_EQ(dlg.ReadState.load(), 0);
-    for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(image.Get(i), 0x4321) << "word " << i;
-}
-
-TEST_F(Transfer, NoRadioGivesUpAfterSixAttempts)
-{
-    sim.setSilent(true);
-    Outcome o = run(1, 0, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, "Failed while trying to get radio into read program mode.");
-    EXPECT_EQ(o.gauge, 0);
-    settle();
-    EXPECT_EQ(sim.count(1), 12);  // six attempts, two requests each
-    EXPECT_EQ(sim.count(4), 0);
-    EXPECT_EQ(sim.count(3), 1);
-}
-
 // ---------------------------------------------------------------- writes
 
-TEST_F(Transfer, WriteOfMatchingBlocksOnlyReadsThem)
+TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
 {
     imageFromRadio();
-    Outcome o = run(2, 2, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kWriteOk);
-    EXPECT_EQ(o.gauge, 100);
+    EXPECT_EQ(run(2, 2, 127), kWriteOk);
     settle();
     EXPECT_EQ(sim.count(5), 0);
     EXPECT_EQ(addresses(4), WriteBlockStarts());
     EXPECT_EQ(sim.memory(), radio);
-}
 
-TEST_F(Transfer, WriteStoresAndVerifiesDifferingBlocksOnly)
-{
-    imageFromRadio();
-    image.Set(0, 0x7777);  // words 0 and 1 are never written
+    sim.clearLog();
+    image.Set(0, 0x7777); // words 0 and 1 are never written
     image.Set(1, 0x6666);
     image.Set(50, 0xBEEF);
     image.Set(127, 0x0001);
-    Outcome o = run(2, 2, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kWriteOk);
+    EXPECT_EQ(run(2, 2, 127), kWriteOk);
     settle();
     EXPECT_EQ(addresses(5), (std::vector<int>{48, 120}));
     // Each written block is read once before and once after.
@@ -276,130 +177,24 @@ TEST_F(Transfer, WriteStoresAndVerifiesDifferingBlocksOnly)
     EXPECT_EQ(sim.memory(), expected);
 }
 
-TEST_F(Transfer, ReadBackThatDiffersFailsTheWrite)
-{
-    imageFromRadio();
-    image.Set(60, 0x0100);
-    sim.corruptReadBack(60);
-    Outcome o = run(2, 2, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kVerifyFailed);
-    settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{56}));
-    EXPECT_EQ(sim.commands().back(), 3);
-    EXPECT_EQ(sim.count(4, 64), 0);  // nothing after the failed block
-}
-
-TEST_F(Transfer, WordAboveSixteenBitsNeverMatches)
+TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
 {
     imageFromRadio();
     image.Set(70, 0x10000 | radio[70]);
-    Outcome o = run(2, 2, 127, 1);
-    ASSERT_TRUE(o.ended);
-    EXPECT_EQ(o.action, kVerifyFailed);
+    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
     settle();
     EXPECT_EQ(addresses(5), (std::vector<int>{64}));
-    // Only bits 0 to 15 went to the radio.
-    EXPECT_EQ(sim.word(70), radio[70]);
-}
+    EXPECT_EQ(sim.word(70), radio[70]); // only bits 0 to 15 went to the radio
 
-TEST_F(Transfer, VersionCheckBeforeAWrite)
-{
-    const QString prefix = "Please ensure correct version\nof dealer software is being used.\n";
-    struct Case {
-        std::string version;
-        QString box;  // empty: accepted
-    } cases[] = {
-        {"KR7260b1.2", "Invalid radio version!\n" + prefix + "(wants V0.0d of higher)"},
-        {"KR7260c", "Invalid radio version!\n" + prefix + "(wants V0.0d of higher)"},
-        {"KR5180d", "Unknown radio type!\n" + prefix + "(wants V0.0b of higher)"},
-        {"KR726", "Unknown radio type!\n" + prefix + "(wants V0.0b of higher)"},
-        {"KR7260d", ""},
-    };
-    imageFromRadio();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        sim.setVersion(c.version);
-        sim.clearLog();
-        boxes.clear();
-        if (!c.box.isEmpty())
-            boxes.expect(platform::IDOK);
-        Outcome o = run(2, 2, 127, 1);
-        ASSERT_TRUE(o.ended);
-        settle();
-        if (c.box.isEmpty()) {
-            EXPECT_EQ(o.action, kWriteOk);
-            EXPECT_TRUE(boxes.boxes().empty());
-            continue;
-        }
-        EXPECT_EQ(o.action, "Incorrect radio version." + QString::fromStdString(c.version));
-        ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, c.box);
-        EXPECT_EQ(boxes.boxes()[0].caption, "Wrong version...");
-        EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
-        EXPECT_EQ(sim.count(4), 0);
-        EXPECT_EQ(sim.count(3), 1);
-    }
-}
-
-// ---------------------------------------------------------------- from the main window
-
-class MainWindowWrite : public Transfer {
-protected:
-    void SetUp() override
-    {
-        Transfer::SetUp();
-        dlg.Attach(&link, &win.RadioImage);
-        MainForm = &win;
-    }
-    void TearDown() override
-    {
-        Transfer::TearDown();
-        MainForm = nullptr;
-    }
-    TMainForm win;
-};
-
-TEST_F(MainWindowWrite, ConfirmForcesWordTwoHighByteWhateverFollows)
-{
-    for (int i = 0; i < 128; ++i)
-        win.RadioImage.Set(i, radio[i]);
-    win.RadioImage.Set(2, 0x1205);
-
-    boxes.expect(platform::IDCANCEL);
-    win.btnWriteRadio->click();
-    EXPECT_EQ(win.RadioImage.Get(2), 0x1205);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "All current radio data will be lost");
-    EXPECT_EQ(boxes.boxes()[0].caption, "Write to radio?");
-    EXPECT_EQ(boxes.boxes()[0].flags, 0x21u);
-    EXPECT_TRUE(sim.requests().empty());
-
-    // Confirmed, then cancelled at once: the high byte stays forced.
-    boxes.expect(platform::IDOK);
-    testsupport::ModalHandler cancel([&](QWidget*) { dlg.btnCancel->click(); });
-    win.btnWriteRadio->click();
-    EXPECT_TRUE(cancel.ran());
-    EXPECT_EQ(win.RadioImage.Get(2), 0x0A05);
-    settle();
-
-    // Confirmed and completed: with the high byte forced the image matches the radio,
-    // so nothing is written.
     sim.clearLog();
-    win.RadioImage.Set(2, 0x0005);
-    boxes.expect(platform::IDOK);
-    std::optional<QString> result;
-    testsupport::ModalHandler finish([&](QWidget*) {
-        if (WaitFor([&] { return ended(); }, 10000))
-            result = dlg.lblAction->text();
-        dlg.btnCancel->click();
-    });
-    win.btnWriteRadio->click();
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, kWriteOk);
-    EXPECT_EQ(win.RadioImage.Get(2), 0x0A05);
+    image.Set(70, radio[70]);
+    image.Set(60, 0x0100);
+    sim.corruptReadBack(60);
+    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
     settle();
-    EXPECT_EQ(sim.count(5), 0);
+    EXPECT_EQ(addresses(5), (std::vector<int>{56}));
+    EXPECT_EQ(sim.commands().back(), 3);
+    EXPECT_EQ(sim.count(4, 64), 0); // nothing after the failed block
 }
 
 } // namespace
