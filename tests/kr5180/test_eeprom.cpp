@@ -2,15 +2,14 @@
 #include "array.h"
 #include "eeprom.h"
 
+#include "support/disk_full.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <csignal>
-#include <sys/resource.h>
 
 #include <vector>
 
@@ -222,15 +221,11 @@ TEST_F(EEPROMFile, FailedSaveKeepsThePreviousFile)
     // The disk fills up half-way through: the old file stays whole.
     const QByteArray old(256, '\x5A');
     WriteFile(Path("keep.mem"), old);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const int result = Save(e, "keep.mem");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    int result = 0;
+    {
+        testsupport::DiskFull full(100);
+        result = Save(e, "keep.mem");
+    }
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadFile(Path("keep.mem")), old);
     EXPECT_EQ(Files(), QStringList{"keep.mem"});

@@ -1,14 +1,13 @@
 // Main window: start-up, port settings in the registry, .mem files and the
 // engineering build switch.
 #include "main_fixture.h"
+#include "support/disk_full.h"
 
 #include "about.h"
 #include "monitor.h"
 
 #include <QLabel>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace k5test;
 
@@ -233,15 +232,10 @@ TEST_F(MainFileTest, FailedSaveIsReportedAndChangesNothing)
     boxes.clear();
     boxes.expect(platform::IDOK); // overwrite?
     boxes.expect(platform::IDOK); // the failure
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    click("btnWriteFile");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        testsupport::DiskFull full(16);
+        click("btnWriteFile");
+    }
     ASSERT_EQ(boxes.boxes().size(), 2u);
     ExpectBox(boxes.boxes()[1], "Unable to save file " + target, "File Error", 0x30);
     EXPECT_EQ(ReadFileBytes(target), old);

@@ -11,6 +11,7 @@
 #include "main_fixture.h"
 
 #include "support/dialogs.h"
+#include "support/disk_full.h"
 #include "support/kr7260_sim.h"
 #include "support/pty.h"
 
@@ -36,9 +37,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 using testsupport::Kr7260Sim;
 using testsupport::MessageBoxResponder;
@@ -246,22 +245,15 @@ TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
     MainForm->SetStatusText(0, "unchanged");
 
     // Writes past 256 bytes fail (EFBIG) while the limit holds.
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 256;
-    setrlimit(RLIMIT_FSIZE, &small);
     MessageBoxResponder boxes;
     boxes.expect(platform::IDOK);
     bool ok = true;
     {
+        testsupport::DiskFull full(256);
         FileDialogScript dlg(path);
         MainForm->btnFileSave->click();
         ok = MainForm->LastFileStatus() == TRadioImage::FileStatus::Ok;
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(ok);
     ASSERT_EQ(boxes.boxes().size(), 1u);
