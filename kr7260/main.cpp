@@ -2,8 +2,11 @@
 #include "ui_main.h"
 
 #include "about.h"
+#include "adv_edit.h"
 #include "com_port.h"
+#include "connect.h"
 #include "editor.h"
+#include "eng_edit.h"
 #include "radio_rw.h"
 #include "ser_com.h"
 #include "splash_scr.h"
@@ -453,14 +456,14 @@ void CreateForms()
     AboutBox = new TAboutBox(MainForm);
     Splash = new TSplash(MainForm);
     frmPorts = new TfrmPorts(MainForm);
-    // frmAdvanced = new TfrmAdvanced(MainForm);          squelch and S-meter editor: slot
-    //     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, frmAdvanced);
+    frmAdvanced = new TfrmAdvanced(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, frmAdvanced);
     // frmChannelSelect = new TfrmChannelSelect(MainForm); slot
     frmReadWrite = new TfrmReadWrite(MainForm);
     frmSerial = new TfrmSerial;
-    // frmEngineering = new TfrmEngineering(MainForm);    slot (button stays hidden)
-    //     MainForm->SetEditor(TMainForm::Editor::Engineering, frmEngineering);
-    // frmConnectRadio = new TfrmConnectRadio(MainForm);  slot
+    frmEngineering = new TfrmEngineering(MainForm);     // its button stays hidden
+    MainForm->SetEditor(TMainForm::Editor::Engineering, frmEngineering);
+    frmConnectRadio = new TfrmConnectRadio(MainForm);   // nothing shows it
     // frmEditChannel2 = new TfrmEditChannel2(MainForm);  slot
     // frmChannelData = new TfrmChannelData(MainForm);    slot
     //     MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);

@@ -390,6 +390,7 @@ TEST_F(MainWindowTest, EditorOkStoresAndWritesOptionBytesBack)
     MainForm->RadioImage.Set(3, 0x7FFF0000 | 0x8001); // upper half cleared by OK
     MainForm->RadioImage.Set(5, 0x00AB);
     TTestEditor editor;
+    MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, nullptr); // as before the window is made
     EXPECT_FALSE(MainForm->EditRadioHardware->isEnabled());
     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, &editor);
     EXPECT_TRUE(MainForm->EditRadioHardware->isEnabled());
