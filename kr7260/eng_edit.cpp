@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -108,6 +109,10 @@ TfrmEngineering::TfrmEngineering(QWidget* parent) : TEditorForm(parent), ui(new 
     connect(hsbTxDelay, &QScrollBar::valueChanged, this, &TfrmEngineering::hsbPowerDownDelayChange);
 
     eeprom_list->setHorizontalHeaderLabels({"Location", "Hex value", "Dec value"});
+    eeprom_list->verticalHeader()->setDefaultSectionSize(eeprom_list->fontMetrics().height() + 6);
+    for (int c = 0; c < 3; ++c)
+        eeprom_list->setColumnWidth(c, 90);
+    eeprom_list->setMinimumWidth(3 * 90 + eeprom_list->verticalScrollBar()->sizeHint().width() + 4);
     connect(eeprom_list, &QTableWidget::currentCellChanged, this, &TfrmEngineering::eeprom_listClick);
     connect(btnReadLocation, &QPushButton::clicked, this, &TfrmEngineering::btnReadLocationClick);
     connect(btnWriteLocation, &QPushButton::clicked, this, [this] { btnWriteLocationClick(btnWriteLocation); });
