@@ -1,4 +1,5 @@
 // The radio command layer against the simulated radio on a pty, with the trace it writes.
+// ctest-label: threaded
 #include "eeprom.h"
 #include "monitor.h"
 #include "radio.h"
@@ -11,12 +12,15 @@
 
 #include <QCheckBox>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using testsupport::Bytes;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -214,25 +218,66 @@ TEST_F(RadioTest, NotRecognisedReplyStoresNothing)
 
 TEST_F(RadioTest, ShortOrForeignRepliesNeverReachTheImage)
 {
-    sim.setSilent(true);
     // A block reply cut short.
-    sim.sendUnsolicited({0x83, 0x00, 0x10, 0x01, 0x02, 0x03});
+    sim.replaceNextReply({0x83, 0x00, 0x10, 0x01, 0x02, 0x03});
     EXPECT_EQ(radio.ReadBlock(0x10), 1);
     EXPECT_EQ(ImageBytes(0x10, 16), Bytes(16, 0xFF));
 
-    // A late reply to an earlier block read answers the next one: not stored anywhere.
-    EXPECT_EQ(radio.ReadBlock(0x20), 1); // times out
-    sim.sendUnsolicited(Bytes{0x83, 0x00, 0x20} + Pattern(0xA0, 16));
+    // A reply for another block: not stored anywhere.
+    sim.replaceNextReply(Bytes{0x83, 0x00, 0x20} + Pattern(0xA0, 16));
     EXPECT_EQ(radio.ReadBlock(0x40), 1);
     EXPECT_EQ(ImageBytes(0x20, 16), Bytes(16, 0xFF));
     EXPECT_EQ(ImageBytes(0x40, 16), Bytes(16, 0xFF));
 
     // A byte read answered by a word reply.
-    sim.sendUnsolicited({0x82, 0x00, 0x50, 0x12, 0x34});
+    sim.replaceNextReply({0x82, 0x00, 0x50, 0x12, 0x34});
     int value = 7;
     EXPECT_EQ(radio.ReadByte(0x50, &value), 1);
     EXPECT_EQ(value, 7);
     EXPECT_EQ(image.GetByte(0x50), 0xFF);
+}
+
+// A reply that comes late, twice or unasked, or noise that looks like a frame start,
+// costs at most the exchange it arrives in.
+TEST_F(RadioTest, StrayFramesDoNotShiftLaterExchanges)
+{
+    serialPort->SetReplyTimeout(150);
+    // Lets the simulator's next output reach the port before the next request.
+    auto settle = [&](std::uint64_t sentBefore) {
+        for (int i = 0; i < 300 && sim.bytesSent() <= sentBefore; ++i)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(100ms);
+    };
+    auto readsBack = [&](std::initializer_list<int> addresses) {
+        for (int a : addresses) {
+            SCOPED_TRACE(a);
+            EXPECT_EQ(radio.ReadBlock(a), 0);
+            EXPECT_EQ(ImageBytes(a, 16), Pattern(a, 16));
+        }
+    };
+
+    // The radio reports its channel unasked: 7E 02 02 04 81 7A 7F.
+    std::uint64_t sent = sim.bytesSent();
+    sim.sendUnsolicited({0x04, 0x81});
+    settle(sent);
+    readsBack({0x00, 0x10});
+
+    sim.setRepeatReplies(true);
+    readsBack({0x20, 0x30, 0x40});
+    sim.setRepeatReplies(false);
+
+    sim.setReplyDelayMs(400);
+    sent = sim.bytesSent();
+    EXPECT_EQ(radio.ReadBlock(0x50), 1);
+    settle(sent);
+    sim.setReplyDelayMs(0);
+    readsBack({0x60, 0x70});
+    EXPECT_EQ(ImageBytes(0x50, 16), Bytes(16, 0xFF));
+
+    sent = sim.bytesSent();
+    sim.sendRaw({0x13, 0x7E, 0x02});
+    settle(sent);
+    readsBack({0x80, 0x90, 0xA0});
 }
 
 TEST_F(RadioTest, FirmwareText)
@@ -254,10 +299,10 @@ TEST_F(RadioTest, FirmwareText)
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.GetFirmwareText(text), 0);
     EXPECT_EQ(text, "");
-    sim.sendUnsolicited({0x80, 0x01});
+    sim.setSilent(false);
+    sim.replaceNextReply({0x80, 0x01});
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.fwMajor, -1);
-    sim.setSilent(false);
     sim.setNotRecognised({0x00});
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.GetFirmwareText(text), 0);

@@ -224,7 +224,7 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
 {
     Bytes reply;
     Bytes extra;
-    bool extraBefore = true, drop = false, badCs, split;
+    bool extraBefore = true, drop = false, badCs, split, repeat;
     int baud, delayMs, splitGap, splitAt;
     bool reqTime;
     {
@@ -249,6 +249,11 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
         }
         if (drop)
             return; // the radio acted on the request, its reply is lost
+        if (replacement_) {
+            reply = *replacement_;
+            replacement_.reset();
+        }
+        repeat = repeat_;
         if (extra_) {
             extra = *extra_;
             extraBefore = extraBefore_;
@@ -270,6 +275,10 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
     earliest += std::chrono::milliseconds(delayMs);
 
     Bytes out = buildFrame(reply, badCs);
+    if (repeat) {
+        const Bytes once = out;
+        out.insert(out.end(), once.begin(), once.end());
+    }
     if (!extra.empty()) {
         Bytes e = buildFrame(extra);
         out.insert(extraBefore ? out.begin() : out.end(), e.begin(), e.end());
@@ -656,6 +665,18 @@ void Kr5180Sim::setExtraFrame(const Bytes& payload, bool beforeReply, bool every
         extra_ = payload;
     extraBefore_ = beforeReply;
     extraEvery_ = everyReply;
+}
+
+void Kr5180Sim::setRepeatReplies(bool on)
+{
+    std::lock_guard<std::mutex> lk(mutex_);
+    repeat_ = on;
+}
+
+void Kr5180Sim::replaceNextReply(const Bytes& payload)
+{
+    std::lock_guard<std::mutex> lk(mutex_);
+    replacement_ = payload;
 }
 
 void Kr5180Sim::setSplitReplies(bool on, int gapMs, int splitAt)
