@@ -224,7 +224,8 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
 {
     Bytes reply;
     Bytes extra;
-    bool extraBefore = true, drop = false, badCs, split, repeat;
+    bool extraBefore = true, drop = false, badCs, split;
+    int repeatGap;
     int baud, delayMs, splitGap, splitAt;
     bool reqTime;
     {
@@ -253,7 +254,8 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
             reply = *replacement_;
             replacement_.reset();
         }
-        repeat = repeat_;
+        repeatGap = repeatGapMs_;
+        repeatGapMs_ = -1;
         if (extra_) {
             extra = *extra_;
             extraBefore = extraBefore_;
@@ -275,10 +277,6 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
     earliest += std::chrono::milliseconds(delayMs);
 
     Bytes out = buildFrame(reply, badCs);
-    if (repeat) {
-        const Bytes once = out;
-        out.insert(out.end(), once.begin(), once.end());
-    }
     if (!extra.empty()) {
         Bytes e = buildFrame(extra);
         out.insert(extraBefore ? out.begin() : out.end(), e.begin(), e.end());
@@ -292,6 +290,8 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
     } else {
         writeOut(out, baud, earliest);
     }
+    if (repeatGap >= 0)
+        writeOut(buildFrame(reply, badCs), baud, Clock::now() + std::chrono::milliseconds(repeatGap));
 }
 
 Bytes Kr5180Sim::answer(const Bytes& q)
@@ -667,10 +667,10 @@ void Kr5180Sim::setExtraFrame(const Bytes& payload, bool beforeReply, bool every
     extraEvery_ = everyReply;
 }
 
-void Kr5180Sim::setRepeatReplies(bool on)
+void Kr5180Sim::repeatNextReply(int gapMs)
 {
     std::lock_guard<std::mutex> lk(mutex_);
-    repeat_ = on;
+    repeatGapMs_ = std::max(0, gapMs);
 }
 
 void Kr5180Sim::replaceNextReply(const Bytes& payload)

@@ -78,8 +78,8 @@ public:
     void dropNextReplies(int count);                // the next `count` replies are not sent
     // An extra frame written in the same write as the next reply (before or after it).
     void setExtraFrame(const Bytes& payload, bool beforeReply = true, bool everyReply = false);
-    // Each reply is written twice in one write (the radio repeating itself).
-    void setRepeatReplies(bool on);
+    // The next reply is sent again gapMs after it (the radio repeating itself).
+    void repeatNextReply(int gapMs);
     // The next reply carries this payload instead of the radio's answer.
     void replaceNextReply(const Bytes& payload);
     // Each reply is written in two parts with a gap; splitAt -1 splits in the middle.
@@ -151,7 +151,7 @@ private:
     int dropNext_ = 0;
     std::optional<Bytes> extra_;
     bool extraBefore_ = true, extraEvery_ = false;
-    bool repeat_ = false;
+    int repeatGapMs_ = -1;                          // -1: no repeat
     std::optional<Bytes> replacement_;
     bool split_ = false;
     int splitGapMs_ = 20, splitAt_ = -1;
