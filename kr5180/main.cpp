@@ -43,36 +43,6 @@ constexpr int PanelWidths[3] = {110, 80, 100};
 // desktop's font needs more room for it.
 const char* const PanelSamples[3] = {"COM8: 38400,8,N,1", "Disconnected", "Firmware: v0C.10A"};
 
-// The file panel: a long text is elided in the middle so the file's own name stays in
-// view; the whole text is the tooltip.
-class ElidedPanel : public QLabel {
-public:
-    using QLabel::QLabel;
-    void SetFullText(const QString& text)
-    {
-        full = text;
-        setToolTip(text);
-        Elide();
-    }
-    const QString& FullText() const { return full; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QLabel::resizeEvent(event);
-        Elide();
-    }
-
-private:
-    void Elide()
-    {
-        // The indent is on the aligned side only; a pixel to spare for rounding.
-        const int room = std::max(0, contentsRect().width() - 2 * margin() - indent() - 1);
-        setText(fontMetrics().elidedText(full, Qt::ElideMiddle, room));
-    }
-    QString full;
-};
-
 TfrmProgress* Progress(QWidget* owner)
 {
     if (!frmProgress)
@@ -147,6 +117,40 @@ void TfrmMain::ApplyBuildVisibility()
         ui->mnuCommsCommsMonitor->setVisible(true);
     }
 }
+
+namespace {
+
+// The file panel: a long text is elided in the middle so the file's own name stays in
+// view; the whole text is the tooltip.
+class ElidedPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void SetFullText(const QString& text)
+    {
+        full = text;
+        setToolTip(text);
+        Elide();
+    }
+    const QString& FullText() const { return full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide()
+    {
+        // The indent is on the aligned side only; a pixel to spare for rounding.
+        const int room = std::max(0, contentsRect().width() - 2 * margin() - indent() - 1);
+        setText(fontMetrics().elidedText(full, Qt::ElideMiddle, room));
+    }
+    QString full;
+};
+
+} // namespace
 
 void TfrmMain::MakeStatusPanels()
 {
