@@ -1,4 +1,5 @@
 // The transfer dialog: what showing it starts, and the Cancel / Close button.
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -22,13 +23,13 @@ TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
     EXPECT_TRUE(dlg.timer_rw->isActive());
 
     dlg.TransferMode = 2;
-    dlg.TimeoutTicks = 4;
+    dlg.StartReplyWait();
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "Writing to radio");
     EXPECT_EQ(dlg.lblAction->text(), "Writing data to radio.");
     EXPECT_EQ(dlg.btnCancel->text(), "Cancel");
-    EXPECT_EQ(dlg.WriteState, 1);
-    EXPECT_EQ(dlg.TimeoutTicks, 0);
+    EXPECT_EQ(dlg.WriteState, kr72state::Start);
+    EXPECT_FALSE(dlg.ReplyTimeLeft());
     EXPECT_TRUE(link.ReceiveEvent.wait(0)); // the first step is asked for at once
 
     dlg.btnCancel->click();
@@ -41,7 +42,7 @@ TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
     dlg.TransferMode = 1;
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "Reading from radio");
-    EXPECT_EQ(dlg.ReadState, 1);
+    EXPECT_EQ(dlg.ReadState, kr72state::Start);
     EXPECT_FALSE(dlg.CancelRequested);
     dlg.Finished = true;
     dlg.View->SetCancelCaption("Close");

@@ -1,6 +1,7 @@
 // Whole transfers: the link, the transfer dialog and its state machines against the
 // simulated radio on a pty.
 // ctest-label: threaded
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -18,6 +19,7 @@
 
 using testsupport::Kr7260Sim;
 using testsupport::WaitFor;
+using namespace kr72wire;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -91,7 +93,7 @@ protected:
     // (past the next timer tick), so that any later request would show in the log.
     void settle(int extraMs = 700)
     {
-        EXPECT_TRUE(WaitFor([&] { return sim.count(3) >= 1; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return sim.count(ExitProgramMode) >= 1; }, 3000));
         WaitFor([] { return false; }, extraMs);
     }
 
@@ -143,9 +145,9 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), 0x1234) << "word " << i;
     settle();
-    EXPECT_EQ(sim.count(4, 32), 6);
-    EXPECT_EQ(sim.count(4, 40), 0);
-    EXPECT_EQ(sim.commands().back(), 3);
+    EXPECT_EQ(sim.count(ReadBlock, 32), 6);
+    EXPECT_EQ(sim.count(ReadBlock, 40), 0);
+    EXPECT_EQ(sim.commands().back(), ExitProgramMode);
 }
 
 // ---------------------------------------------------------------- writes
@@ -155,8 +157,8 @@ TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
     imageFromRadio();
     EXPECT_EQ(run(2, 2, 127), kWriteOk);
     settle();
-    EXPECT_EQ(sim.count(5), 0);
-    EXPECT_EQ(addresses(4), WriteBlockStarts());
+    EXPECT_EQ(sim.count(WriteBlock), 0);
+    EXPECT_EQ(addresses(ReadBlock), WriteBlockStarts());
     EXPECT_EQ(sim.memory(), radio);
 
     sim.clearLog();
@@ -166,11 +168,11 @@ TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
     image.Set(127, 0x0001);
     EXPECT_EQ(run(2, 2, 127), kWriteOk);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{48, 120}));
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{48, 120}));
     // Each written block is read once before and once after.
-    EXPECT_EQ(sim.count(4, 48), 2);
-    EXPECT_EQ(sim.count(4, 120), 2);
-    EXPECT_EQ(sim.count(4), static_cast<int>(WriteBlockStarts().size()) + 2);
+    EXPECT_EQ(sim.count(ReadBlock, 48), 2);
+    EXPECT_EQ(sim.count(ReadBlock, 120), 2);
+    EXPECT_EQ(sim.count(ReadBlock), static_cast<int>(WriteBlockStarts().size()) + 2);
     auto expected = radio;
     expected[50] = 0xBEEF;
     expected[127] = 0x0001;
@@ -183,7 +185,7 @@ TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
     image.Set(70, 0x10000 | radio[70]);
     EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{64}));
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{64}));
     EXPECT_EQ(sim.word(70), radio[70]); // only bits 0 to 15 went to the radio
 
     sim.clearLog();
@@ -192,9 +194,9 @@ TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
     sim.corruptReadBack(60);
     EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{56}));
-    EXPECT_EQ(sim.commands().back(), 3);
-    EXPECT_EQ(sim.count(4, 64), 0); // nothing after the failed block
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{56}));
+    EXPECT_EQ(sim.commands().back(), ExitProgramMode);
+    EXPECT_EQ(sim.count(ReadBlock, 64), 0); // nothing after the failed block
 }
 
 } // namespace
