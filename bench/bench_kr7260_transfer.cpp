@@ -5,6 +5,7 @@
 // of the time without those waits to the wire time. A request sent again is waste: its
 // bytes count in the time, not in the limit.
 // BENCH_TRACE=1 lists every request with its arrival time.
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -226,15 +227,15 @@ int main(int argc, char** argv)
     std::printf("KR7260 transfers at %d baud\n", kBaud);
 
     b.sim.setMemory(radio);
-    b.report("read 0..127", b.run(1, 0, 127));
+    b.report("read 0..127", b.run(kr72state::TransferRead, 0, 127));
 
     // Every block differs: the image is the radio's memory with every word changed.
     for (int i = 0; i < Kr7260Sim::kWords; ++i)
         b.image.Set(i, radio[i] ^ 0x5A5A);
     b.image.Set(2, ((radio[2] ^ 0x5A) & 0xFF) | 0x0A00);
-    b.report("write 2..127, all differ", b.run(2, 2, 127));
+    b.report("write 2..127, all differ", b.run(kr72state::TransferWrite, 2, 127));
 
     // Now the radio holds the image: every block is only read.
-    b.report("write 2..127, all equal", b.run(2, 2, 127));
+    b.report("write 2..127, all equal", b.run(kr72state::TransferWrite, 2, 127));
     return 0;
 }

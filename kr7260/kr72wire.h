@@ -35,8 +35,12 @@ constexpr int BlockWords = 8;
 
 } // namespace kr72wire
 
-// States of the read and write machines that other modules set or test.
+// Transfer modes, and the states of the read and write machines that other modules set or test.
 namespace kr72state {
+constexpr int TransferIdle = 0;      // TransferMode values
+constexpr int TransferRead = 1;
+constexpr int TransferWrite = 2;
+
 constexpr int Idle = 0;
 constexpr int Start = 1;
 constexpr int WriteVersionWait = 7;  // write machine: waiting for the version reply

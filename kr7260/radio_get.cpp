@@ -180,7 +180,7 @@ void finishSuccess(TTransferCore& t, std::atomic<int>& state, const char* result
     if (t.ShowResult.load() == 1) {
         s.action(QString::fromLatin1(resultText));
     } else {
-        t.TransferMode = 0;
+        t.TransferMode = TransferIdle;
         if (t.View)
             t.View->CloseDialog();
     }

@@ -169,13 +169,13 @@ void TTransferCore::StartTransfer()
     const int mode = TransferMode.load();
     Finished = false;
     CancelRequested = false;
-    if (mode == 1)
+    if (mode == kr72state::TransferRead)
         ReadState = kr72state::Start;
-    else if (mode == 2)
+    else if (mode == kr72state::TransferWrite)
         WriteState = kr72state::Start;
     ReplyDeadline = NoDeadline;
     RetriesLeft = 0;
-    if (mode == 1 || mode == 2)
+    if (mode == kr72state::TransferRead || mode == kr72state::TransferWrite)
         WakeParser();
 }
 
@@ -200,7 +200,7 @@ void TTransferCore::CancelPressed()
         CancelRequested = true;
         WakeParser();
     } else {
-        TransferMode = 0;
+        TransferMode = kr72state::TransferIdle;
     }
 }
 
@@ -261,11 +261,11 @@ void TfrmReadWrite::FormShow()
 {
     btnCancel->setText(QStringLiteral("Cancel"));
     const int mode = TransferMode.load();
-    if (mode == 1) {
+    if (mode == kr72state::TransferRead) {
         setWindowTitle(QStringLiteral("Reading from radio"));
         gaugeProgress->setValue(0);
         lblAction->setText(QStringLiteral("Reading data from radio."));
-    } else if (mode == 2) {
+    } else if (mode == kr72state::TransferWrite) {
         setWindowTitle(QStringLiteral("Writing to radio"));
         gaugeProgress->setValue(0);
         lblAction->setText(QStringLiteral("Writing data to radio."));

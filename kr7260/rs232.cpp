@@ -240,12 +240,12 @@ void rs232_processor::RunMachineStep()
     const int mode = t->TransferMode.load();
     // A machine that still has to leave program mode does so even after "Close" set
     // the mode back to 0.
-    if (mode != 1 && pendingEnd(t->ReadState.load()))
+    if (mode != kr72state::TransferRead && pendingEnd(t->ReadState.load()))
         ReadRadioStep(*t);
-    if (mode != 2 && pendingEnd(t->WriteState.load()))
+    if (mode != kr72state::TransferWrite && pendingEnd(t->WriteState.load()))
         WriteRadioStep(*t);
-    if (mode == 1)
+    if (mode == kr72state::TransferRead)
         ReadRadioStep(*t);
-    else if (mode == 2)
+    else if (mode == kr72state::TransferWrite)
         WriteRadioStep(*t);
 }

@@ -22,7 +22,7 @@ TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
     EXPECT_EQ(link.Transfer.load(), static_cast<TTransferCore*>(&dlg));
     EXPECT_TRUE(dlg.timer_rw->isActive());
 
-    dlg.TransferMode = 2;
+    dlg.TransferMode = kr72state::TransferWrite;
     dlg.StartReplyWait();
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "Writing to radio");
@@ -36,10 +36,10 @@ TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
     EXPECT_TRUE(dlg.CancelRequested);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), 2);
-    EXPECT_EQ(dlg.TransferMode, 2);
+    EXPECT_EQ(dlg.TransferMode, kr72state::TransferWrite);
 
     // Once ended, the button reads "Close" and sets the mode back to 0.
-    dlg.TransferMode = 1;
+    dlg.TransferMode = kr72state::TransferRead;
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "Reading from radio");
     EXPECT_EQ(dlg.ReadState, kr72state::Start);
@@ -49,11 +49,11 @@ TEST(TransferDialog, ShowStartsTheMachineAndTheButtonCancelsOrCloses)
     QApplication::processEvents();
     EXPECT_EQ(dlg.btnCancel->text(), "Close");
     dlg.btnCancel->click();
-    EXPECT_EQ(dlg.TransferMode, 0);
+    EXPECT_EQ(dlg.TransferMode, kr72state::TransferIdle);
     EXPECT_FALSE(dlg.isVisible());
 
     // Esc acts as the button: a running transfer is cancelled, never left behind.
-    dlg.TransferMode = 1;
+    dlg.TransferMode = kr72state::TransferRead;
     dlg.show();
     dlg.reject();
     EXPECT_TRUE(dlg.CancelRequested);

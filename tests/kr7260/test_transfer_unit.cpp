@@ -32,7 +32,7 @@ using k7test::Bytes;
 using k7test::frame;
 using k7test::versionReply;
 using namespace kr72wire;
-using kr72state::Idle;
+using namespace kr72state;
 
 int command(const Bytes& f) { return f.size() >= 2 ? f[f.size() - 2] : -1; }
 int address(const Bytes& f) { return f.size() == 21 ? f[16] | (f[17] << 8) : f[2] | (f[3] << 8); }
@@ -133,7 +133,7 @@ protected:
             proc.RunMachineStep();
             for (std::size_t k = before; k < sent.size(); ++k)
                 answer(sent[k]);
-            if ((mode == 1 ? t.ReadState : t.WriteState) == Idle)
+            if ((mode == TransferRead ? t.ReadState : t.WriteState) == Idle)
                 return;
             if (sent.size() == before)
                 tick();
@@ -209,7 +209,7 @@ TEST_F(Machine, SilentRadioFailsAfterSixAttempts)
 {
     silent = true;
     image.Fill(3);
-    run(1, 0, 127);
+    run(TransferRead, 0, 127);
     EXPECT_EQ(framesWith(EnterProgramMode).size(), 12u); // two per attempt
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into read program mode.");
     EXPECT_EQ(view.captions, std::vector<QString>{"Close"});
@@ -220,12 +220,12 @@ TEST_F(Machine, SilentRadioFailsAfterSixAttempts)
     EXPECT_EQ(view.gauges.back(), 0);
     EXPECT_EQ(image.Get(50), 3);
 
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into write program mode.");
 
     silent = false;
     noVersion = true;
-    run(1, 0, 127);
+    run(TransferRead, 0, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to read radio version.");
 }
 
@@ -233,7 +233,7 @@ TEST_F(Machine, AReplyLateInItsAllowanceIsTakenAndNothingIsSentAgain)
 {
     using std::chrono::milliseconds;
     silent = true; // replies are fed by hand
-    start(1, 0, 127);
+    start(TransferRead, 0, 127);
     proc.RunMachineStep();
     ASSERT_EQ(framesWith(EnterProgramMode).size(), 2u);
     // A tick lands just after the request, another near the end of its 500 ms.
@@ -258,18 +258,18 @@ TEST_F(Machine, AReplyLateInItsAllowanceIsTakenAndNothingIsSentAgain)
 
 TEST_F(Machine, ShortReadsTakeOnlyTheirRangeAndASilentResultClosesOnSuccessOnly)
 {
-    run(1, 0, 1, 0);
+    run(TransferRead, 0, 1, 0);
     EXPECT_EQ(image.Get(0), 0x1000);
     EXPECT_EQ(image.Get(1), 0x1001);
     EXPECT_EQ(image.Get(2), 0);
     EXPECT_EQ(framesWith(ReadBlock).size(), 1u);
     EXPECT_EQ(view.closes, 1);
-    EXPECT_EQ(t.TransferMode, 0);
+    EXPECT_EQ(t.TransferMode, TransferIdle);
     EXPECT_TRUE(view.actions.empty());
 
     // A range whose block would start past 120 reads the last block instead.
     sent.clear();
-    run(1, 123, 127);
+    run(TransferRead, 123, 127);
     for (const auto& f : framesWith(ReadBlock))
         EXPECT_LE(address(f), 120);
     EXPECT_EQ(image.Get(122), 0);
@@ -277,9 +277,9 @@ TEST_F(Machine, ShortReadsTakeOnlyTheirRangeAndASilentResultClosesOnSuccessOnly)
         EXPECT_EQ(image.Get(k), 0x1000 + k) << k;
 
     silent = true;
-    run(1, 0, 1, 0);
+    run(TransferRead, 0, 1, 0);
     EXPECT_EQ(view.closes, 1);
-    EXPECT_EQ(t.TransferMode, 1);
+    EXPECT_EQ(t.TransferMode, TransferRead);
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into read program mode.");
 }
 
@@ -288,12 +288,12 @@ TEST_F(Machine, WriteAcknowledgementIsABitTest)
     imageFromRadio();
     image.Set(100, 1);
     writeAck = 7;
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Data successfully written to radio!");
 
     image.Set(100, 2);
     writeAck = 2; // carries neither bit 0 nor bit 2
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to write data to the radio.");
     EXPECT_EQ(command(sent.back()), ExitProgramMode);
 }
@@ -316,7 +316,7 @@ TEST_F(Machine, VersionCheckOfTheWrite)
         version = v;
         boxes.clear();
         sent.clear();
-        run(2, 2, 127);
+        run(TransferWrite, 2, 127);
         if (box.isEmpty()) {
             EXPECT_TRUE(boxes.boxes().empty());
             EXPECT_EQ(view.lastAction(), "Data successfully written to radio!");
@@ -337,7 +337,7 @@ TEST_F(Machine, VersionCheckOfTheWrite)
 TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
 {
     image.Fill(9);
-    start(1, 0, 127);
+    start(TransferRead, 0, 127);
     // Run a few blocks, then cancel while a block request is outstanding.
     for (int i = 0; i < 6; ++i) {
         const std::size_t before = sent.size();
@@ -356,7 +356,7 @@ TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
     ASSERT_EQ(sent.size(), before + 1);
     EXPECT_EQ(command(sent.back()), ExitProgramMode);
     EXPECT_EQ(t.ReadState, Idle);
-    EXPECT_EQ(t.TransferMode, 1); // a cancel leaves the mode as it was
+    EXPECT_EQ(t.TransferMode, TransferRead); // a cancel leaves the mode as it was
     EXPECT_EQ(image.Get(0), 9);   // a cancelled read leaves the image
     EXPECT_EQ(view.gauges.back(), 0);
 }
@@ -364,7 +364,7 @@ TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
 TEST_F(Machine, CloseBeforeTheEndStepStillLeavesProgramMode)
 {
     silent = true;
-    start(1, 0, 127);
+    start(TransferRead, 0, 127);
     for (int i = 0; i < 40 && !t.Finished; ++i) {
         proc.RunMachineStep();
         tick();
@@ -372,7 +372,7 @@ TEST_F(Machine, CloseBeforeTheEndStepStillLeavesProgramMode)
     ASSERT_TRUE(t.Finished);
     ASSERT_EQ(t.ReadState, kr72state::Failed);
     t.CancelPressed(); // "Close": the mode goes back to 0
-    EXPECT_EQ(t.TransferMode, 0);
+    EXPECT_EQ(t.TransferMode, TransferIdle);
     proc.RunMachineStep();
     EXPECT_EQ(command(sent.back()), ExitProgramMode);
     EXPECT_EQ(t.ReadState, Idle);
@@ -409,7 +409,7 @@ TEST_F(LinkThreads, ClosingThePortWhileTheVersionBoxWaitsDoesNotHang)
     link.LastReply = Version;
     t.StartReplyWait();
     t.WriteState = kr72state::WriteVersionWait;
-    t.TransferMode = 2;
+    t.TransferMode = TransferWrite;
     link.ReceiveEvent.set();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (view.lastAction().isEmpty() && std::chrono::steady_clock::now() < deadline)
@@ -443,12 +443,12 @@ TEST_F(LinkThreads, ReadAndWriteRunOnTheParserThreadWithoutTimerTicks)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         return view.lastAction();
     };
-    EXPECT_EQ(runTransfer(1, 0, 127), "Data successfully read from radio!");
+    EXPECT_EQ(runTransfer(TransferRead, 0, 127), "Data successfully read from radio!");
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ(image.Get(k), 0x2000 + k) << k;
 
     image.Set(60, 0x0BAD);
-    EXPECT_EQ(runTransfer(2, 2, 127), "Data successfully written to radio!");
+    EXPECT_EQ(runTransfer(TransferWrite, 2, 127), "Data successfully written to radio!");
     EXPECT_EQ(sim.word(60), 0x0BAD);
     EXPECT_EQ(sim.count(WriteBlock), 1);
     EXPECT_TRUE(link.ClosePort());

@@ -20,6 +20,7 @@
 using testsupport::Kr7260Sim;
 using testsupport::WaitFor;
 using namespace kr72wire;
+using namespace kr72state;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -129,7 +130,7 @@ TEST_F(Transfer, ReadSurvivesARaggedLine)
     sim.dropReplyNumber(6);
     sim.sendUnsolicited(Kr7260Sim::Frame(4, Bytes(18, 0x00)));
     image.Fill(0);
-    EXPECT_EQ(run(1, 0, 127), kReadOk);
+    EXPECT_EQ(run(TransferRead, 0, 127), kReadOk);
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), radio[i]) << "word " << i;
 }
@@ -141,7 +142,7 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
     // on, six attempts) is never answered.
     for (int n = 8; n < 14; ++n)
         sim.dropReplyNumber(n);
-    EXPECT_EQ(run(1, 0, 127), "Failed while trying to read data from the radio.");
+    EXPECT_EQ(run(TransferRead, 0, 127), "Failed while trying to read data from the radio.");
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), 0x1234) << "word " << i;
     settle();
@@ -155,7 +156,7 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
 TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
 {
     imageFromRadio();
-    EXPECT_EQ(run(2, 2, 127), kWriteOk);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kWriteOk);
     settle();
     EXPECT_EQ(sim.count(WriteBlock), 0);
     EXPECT_EQ(addresses(ReadBlock), WriteBlockStarts());
@@ -166,7 +167,7 @@ TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
     image.Set(1, 0x6666);
     image.Set(50, 0xBEEF);
     image.Set(127, 0x0001);
-    EXPECT_EQ(run(2, 2, 127), kWriteOk);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kWriteOk);
     settle();
     EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{48, 120}));
     // Each written block is read once before and once after.
@@ -183,7 +184,7 @@ TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
 {
     imageFromRadio();
     image.Set(70, 0x10000 | radio[70]);
-    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kVerifyFailed);
     settle();
     EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{64}));
     EXPECT_EQ(sim.word(70), radio[70]); // only bits 0 to 15 went to the radio
@@ -192,7 +193,7 @@ TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
     image.Set(70, radio[70]);
     image.Set(60, 0x0100);
     sim.corruptReadBack(60);
-    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kVerifyFailed);
     settle();
     EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{56}));
     EXPECT_EQ(sim.commands().back(), ExitProgramMode);
