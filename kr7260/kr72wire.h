@@ -1,5 +1,5 @@
 // KR7260 wire numbers: command bytes of requests and replies, LiveValue sub-codes, frame
-// lengths, and the machine states more than one module uses.
+// lengths; the transfer modes and the machine states more than one module uses.
 // A frame is payload, checksum, command byte, Terminator.
 #pragma once
 
