@@ -4,6 +4,7 @@
 #include "about.h"
 #include "com_port.h"
 #include "editor.h"
+#include "kr72wire.h"
 #include "radio_rw.h"
 #include "ser_com.h"
 #include "splash_scr.h"
@@ -290,7 +291,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
             return;
         frmReadWrite->StartAddress = 2;
         frmReadWrite->EndAddress = 127;
-        frmReadWrite->TransferMode = 2;
+        frmReadWrite->TransferMode = kr72state::TransferWrite;
         frmReadWrite->ShowResult = 1;
         frmReadWrite->exec();
     } else if (sender == btnReadRadio || sender == mnuReadRadio) {
@@ -299,7 +300,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
         if (frmReadWrite) {
             frmReadWrite->StartAddress = 0;
             frmReadWrite->EndAddress = 127;
-            frmReadWrite->TransferMode = 1;
+            frmReadWrite->TransferMode = kr72state::TransferRead;
             frmReadWrite->ShowResult = 1;
             frmReadWrite->exec();
         }
