@@ -1,6 +1,7 @@
 // The remote panel against the simulated radio: press, held and release of its keys.
 #include "remote.h"
 
+#include "main_fixture.h"
 #include "service_fixture.h"
 
 #include <QKeyEvent>
@@ -110,6 +111,22 @@ TEST_F(RemoteTest, PttAlternatesAndIsReleasedWhenThePanelCloses)
     EXPECT_FALSE(win->PttOn());
     key("btnPTT")->click();
     EXPECT_EQ(sent(), std::vector<Bytes>{event(6, 1)});
+}
+
+// The main window's "Remote Control" entry (hidden in every build) shows the panel modeless.
+class RemoteEntryTest : public k5test::MainWindowTest {};
+
+TEST_F(RemoteEntryTest, OpensThePanelModeless)
+{
+    writeDefaultFile(k5test::Pattern(1));
+    addSim(1);
+    start();
+    TfrmRemote panel(radioCmd);
+    win->SetEditor(TfrmMain::Editor::Remote, &panel);
+    action("mnuEditRemote")->trigger();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_FALSE(panel.isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace
