@@ -114,13 +114,6 @@ TEST_F(EngTest, PlusAndMinusStepAndRepeatWhileHeld)
     EXPECT_EQ(sent(), (std::vector<Bytes>{tune(35920), tune(35840)}));
     EXPECT_EQ(text("editFreq"), "448.000000");
     EXPECT_FALSE(timer()->isActive());
-
-    // No selection: the buttons resend the same frequency.
-    get<QComboBox>("cbFreqStep")->setCurrentIndex(-1);
-    press(plus);
-    release(plus);
-    click("btnRefreshPLL");
-    EXPECT_EQ(sent(), (std::vector<Bytes>{tune(35840), tune(35840)}));
 }
 
 TEST_F(EngTest, TheFrequencyHasNoLimitAndTheCommandCarriesItsLow16Bits)
@@ -135,15 +128,6 @@ TEST_F(EngTest, TheFrequencyHasNoLimitAndTheCommandCarriesItsLow16Bits)
     EXPECT_EQ(win->Frequency(), -3000000);
     EXPECT_EQ(text("editFreq"), "-003.000000");
     EXPECT_EQ(sent().back(), tune(0xFF10)); // -240
-
-    click("btn_504");
-    QWidget* plus = get("btnFreqInc");
-    press(plus);
-    for (int i = 0; i < 31; ++i)
-        win->TimerKeyHeldTimer();
-    release(plus);
-    EXPECT_EQ(text("editFreq"), "824.000000");
-    EXPECT_EQ(sent().back(), tune(65920 & 0xFFFF));
 }
 
 TEST_F(EngTest, DacEditsTakeDigitsAndSendOnEnterHeldToOneByte)
