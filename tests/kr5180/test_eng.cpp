@@ -1,4 +1,5 @@
 // The development window against the simulated radio: each control sends its one command.
+// ctest-label: threaded (the serial port runs its reader and writer threads)
 #include "eng.h"
 #include "radionotify.h"
 #include "updown.h"

@@ -1,4 +1,5 @@
 // The remote panel against the simulated radio: press, held and release of its keys.
+// ctest-label: threaded (the serial port runs its reader and writer threads)
 #include "remote.h"
 
 #include "main_fixture.h"
