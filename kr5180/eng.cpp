@@ -5,6 +5,7 @@
 #include "radionotify.h"
 #include "ui_eng.h"
 #include "updown.h"
+#include "wire.h"
 
 #include <platform/application.h>
 #include <platform/strtoint.h>
@@ -29,15 +30,11 @@ constexpr int PresetLowHz = 450000000, PresetMidHz = 477000000, PresetHighHz = 5
 constexpr int StepsHz[] = {12500, 25000, 100000, 1000000, 10000000}; // by cbFreqStep item
 constexpr int FirstRepeatMs = 1000, RepeatMs = 100;
 
-constexpr int ReadAllDacs = 255;
 constexpr int CbChannel1 = 1 + ee::ChannelCodeOffset;
 constexpr int BeepToneMax = 17, CtcssToneMax = 50, SelcallMax = 17;
 constexpr int AlignT1 = 1, AlignT2 = 2, AlignT3 = 4, AlignT4 = 8;
 constexpr int LcdMaskAll = 0xFFFF;
 
-// Notifications (window message 2027) that mean the DAC settings may have moved:
-// transmit on/off (0x26), and the 0x34 group's transmit and set-frequency (0x88).
-constexpr int NotifyPtt = 0x26, NotifyGroup = 0x34, NotifySetFrequency = 0x88;
 
 // Transmit and receive colours of lblTxRx (red 255 and lime 65280 as BGR values).
 const QColor TransmitColour(255, 0, 0);
@@ -193,9 +190,13 @@ bool TfrmEngineering::event(QEvent* e)
 
 void TfrmEngineering::RadioNotify(int wParam, int lParam)
 {
-    if (wParam == NotifyPtt || (wParam == NotifyGroup && (lParam == NotifyPtt || lParam == NotifySetFrequency))) {
+    // The notification names the command that moved the DACs: transmit on or off, or a
+    // service command for transmit or a new frequency.
+    const bool dacsMoved = wParam == wire::SetPtt
+        || (wParam == wire::Service && (lParam == wire::SetPtt || lParam == wire::SetFrequency));
+    if (dacsMoved) {
         if (radio_)
-            radio_->ReadDacs(ReadAllDacs);
+            radio_->ReadDacs(wire::AllDacs);
     }
 }
 
@@ -370,7 +371,7 @@ void TfrmEngineering::btnReadDACClick()
 {
     if (!radio_)
         return;
-    radio_->ReadDacs(ReadAllDacs);
+    radio_->ReadDacs(wire::AllDacs);
     for (int k = 0; k < DacCount; ++k)
         udDAC[k]->SetPosition(radio_->dacValues[k]);
 }
