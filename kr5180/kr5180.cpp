@@ -1,17 +1,45 @@
 // Program entry of the KR5180 programmer: the application object, then every window of
 // the program, created once in a fixed order and kept until the program ends.
 #include "about.h"
+#include "eeprom.h"
+#include "eng.h"
+#include "firmware.h"
 #include "main.h"
 #include "monitor.h"
 #include "progress.h"
+#include "radio.h"
+#include "remote.h"
 #include "report.h"
+#include "seriallog.h"
 
 #include <platform/application.h>
 
+#include <QEvent>
+
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
+
+// When the main window closes it frees the radio and the port: the service windows are
+// closed first, so a transmitter they keyed is released while the radio still listens.
+class CloseBeforeMain : public QObject {
+public:
+    explicit CloseBeforeMain(std::vector<QWidget*> windows) : windows_(std::move(windows)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            for (QWidget* w : windows_)
+                w->close();
+        return false;
+    }
+
+private:
+    std::vector<QWidget*> windows_;
+};
 
 int Run(platform::Application& app)
 {
@@ -23,8 +51,12 @@ int Run(platform::Application& app)
         return 1;
 
     // 2. SLOT (not built yet): frmEEpromEdit (TfrmEEpromEdit), EEPROM editor; SetEditor(Editor::Eeprom, ...).
-    // 3. SLOT (not built yet): frmEngineering (TfrmEngineering), development window.
-    // 4. SLOT (not built yet): frmFirmware (TfrmFirmware), firmware box.
+    // 3. Development window (nothing opens it).
+    std::unique_ptr<TfrmEngineering> engineering(new TfrmEngineering(radioCmd, eepromImage));
+    frmEngineering = engineering.get();
+    // 4. Firmware box (nothing opens it).
+    std::unique_ptr<TfrmFirmware> firmware(new TfrmFirmware());
+    frmFirmware = firmware.get();
     // 5. Comms monitor.
     std::unique_ptr<TfrmCommsMonitor> monitor(new TfrmCommsMonitor());
     frmCommsMonitor = monitor.get();
@@ -32,8 +64,13 @@ int Run(platform::Application& app)
     // 7. Progress window of the transfers.
     std::unique_ptr<TfrmProgress> progress(new TfrmProgress(mainWindow.get()));
     frmProgress = progress.get();
-    // 8. SLOT (not built yet): frmRemote (TfrmRemote), remote panel; SetEditor(Editor::Remote, ...).
-    // 9. SLOT (not built yet): formSerialLog (TformSerialLog), serial log.
+    // 8. Remote panel, modeless from its (always hidden) button and menu item.
+    std::unique_ptr<TfrmRemote> remote(new TfrmRemote(radioCmd));
+    frmRemote = remote.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Remote, remote.get());
+    // 9. Serial log (nothing opens it).
+    std::unique_ptr<TformSerialLog> serialLog(new TformSerialLog());
+    formSerialLog = serialLog.get();
     // 10. SLOT (not built yet): formAlign (TformAlign), alignment; SetEditor(Editor::Align, ...).
     // 11. SLOT (not built yet): frmSquelch (TfrmSquelch), squelch; SetEditor(Editor::Squelch, ...).
     // 12. Report window.
@@ -48,6 +85,8 @@ int Run(platform::Application& app)
     std::unique_ptr<TAboutBox> about(new TAboutBox());
     AboutBox = about.get();
 
+    CloseBeforeMain closeServiceWindows({engineering.get(), remote.get()});
+    mainWindow->installEventFilter(&closeServiceWindows);
     // Closing the main window ends the program, whatever else is still shown.
     QObject::connect(mainWindow.get(), &TfrmMain::formClosed, &app, &QApplication::quit, Qt::QueuedConnection);
     mainWindow->show();

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QStatusBar>
 
@@ -111,13 +112,47 @@ void TfrmMain::ApplyBuildVisibility()
     }
 }
 
+namespace {
+
+// The file panel: a long text is elided in the middle so the file's own name stays in
+// view; the whole text is the tooltip.
+class ElidedPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void SetFullText(const QString& text)
+    {
+        full = text;
+        setToolTip(text);
+        Elide();
+    }
+    const QString& FullText() const { return full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide()
+    {
+        // The indent is on the aligned side only; a pixel to spare for rounding.
+        const int room = std::max(0, contentsRect().width() - 2 * margin() - indent() - 1);
+        setText(fontMetrics().elidedText(full, Qt::ElideMiddle, room));
+    }
+    QString full;
+};
+
+} // namespace
+
 void TfrmMain::MakeStatusPanels()
 {
     QStatusBar* bar = ui->StatusBar;
     for (QLabel* l : panels)
         delete l;
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(bar);
+        QLabel* label = i < 3 ? new QLabel(bar) : new ElidedPanel(bar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
@@ -266,9 +301,17 @@ int TfrmMain::AutoDetectPort()
         if (radioCmd->QueryVersion() == 0)
             found = n;
     }
-    if (found)
+    if (found) {
         portSettings.portNumber = found;
-    return found;
+        return found;
+    }
+    // No radio: back to the port the user chose, not the last one tried. One that will
+    // not open stays closed and the status bar says "Disconnected".
+    serialPort->SerialPortClose();
+    const int chosen = portSettings.portNumber;
+    if (chosen >= 1 && chosen <= 8)
+        serialPort->SerialPortOpen(PortNames[chosen], portSettings.baudRate);
+    return 0;
 }
 
 void TfrmMain::mnCommPortClick()
@@ -318,15 +361,18 @@ void TfrmMain::SetPanel(int panel, const QString& text)
 {
     if (!panels[panel])
         return;
-    panels[panel]->setText(text);
     if (panel == 3)
-        panels[panel]->setToolTip(text);
+        static_cast<ElidedPanel*>(panels[panel])->SetFullText(text);
+    else
+        panels[panel]->setText(text);
 }
 
 QString TfrmMain::PanelText(int panel) const
 {
     if (panel < 0 || panel > 3 || !panels[panel])
         return {};
+    if (panel == 3)
+        return static_cast<const ElidedPanel*>(panels[panel])->FullText();
     return panels[panel]->text();
 }
 

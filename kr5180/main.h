@@ -76,7 +76,7 @@ public:
     // 1..8 for the port on which the radio answered, or 0.
     int AutoDetectPort();
 
-    // Text of status bar panel 0..3.
+    // Text of status bar panel 0..3 (panel 3 whole, as its tooltip shows it).
     QString PanelText(int panel) const;
     // False when start-up could not make the serial port; the program then ends.
     bool Started() const { return started; }

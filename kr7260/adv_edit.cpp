@@ -1,6 +1,7 @@
 #include "adv_edit.h"
 #include "ui_adv_edit.h"
 
+#include "kr72wire.h"
 #include "main.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -17,9 +18,6 @@ TfrmAdvanced* frmAdvanced = nullptr;
 
 namespace {
 constexpr int DisplayTickMs = 200;
-// Live reply sub-codes.
-constexpr int SubCodeS1 = 2;
-constexpr int SubCodeS9 = 3;
 // "Load Defaults Levels": the blocks written at 0 and 1 carry words 0 to 8, so the
 // radio's own words 0 to 8 are read first (blocks at 0 and 8).
 constexpr int DefaultsLastWord = 8;
@@ -230,9 +228,9 @@ void TfrmAdvanced::Timer1Timer()
 void TfrmAdvanced::SMeterReply(int subCode, int value)
 {
     // The parser has put the level into image word 1 already.
-    if (subCode == SubCodeS1)
+    if (subCode == kr72wire::LiveSetS1)
         txtS0->setText(QString::number(value));
-    else if (subCode == SubCodeS9)
+    else if (subCode == kr72wire::LiveSetS9)
         txtS9->setText(QString::number(value));
 }
 
@@ -270,13 +268,13 @@ void TfrmAdvanced::btnSMeterDefaultsClick()
     if (TfrmReadWrite* rw = transfers()) {
         for (int w = 0; w <= DefaultsLastWord; ++w)
             img.Set(w, NotRead);
-        RunTransfer(*rw, 1, 0, DefaultsLastWord, 0);
+        RunTransfer(*rw, kr72state::TransferRead, 0, DefaultsLastWord, 0);
         bool read = true;
         for (int w = 0; w <= DefaultsLastWord; ++w)
             read = read && img.Get(w) >= 0 && img.Get(w) <= 0xFFFF;
         if (read) {
             img.Set(WordSMeter, levels & 0xFFFF);
-            RunTransfer(*rw, 2, 0, 1, 1);
+            RunTransfer(*rw, kr72state::TransferWrite, 0, 1, 1);
         }
     }
 

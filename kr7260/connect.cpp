@@ -1,6 +1,7 @@
 #include "connect.h"
 #include "ui_connect.h"
 
+#include "kr72wire.h"
 #include "main.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -11,10 +12,6 @@
 #include <QTimer>
 
 TfrmConnectRadio* frmConnectRadio = nullptr;
-
-namespace {
-constexpr int VersionReply = 2; // LastReply after an accepted version reply
-}
 
 TfrmConnectRadio::TfrmConnectRadio(QWidget* parent) : QDialog(parent), ui(new Ui::TfrmConnectRadio)
 {
@@ -81,7 +78,7 @@ void TfrmConnectRadio::Timer1Timer()
             t->SendVersionRequest();
         ConnectPhase = PhaseWait;
     } else if (ConnectPhase == PhaseWait) {
-        if (l && l->LastReply.load() == VersionReply) {
+        if (l && l->LastReply.load() == kr72wire::Version) {
             ConnectPhase = PhaseIdle;
             accept();
         } else if (ticksBefore == ReplyTicks) {

@@ -7,6 +7,7 @@
 #include "connect.h"
 #include "editor.h"
 #include "eng_edit.h"
+#include "kr72wire.h"
 #include "radio_rw.h"
 #include "ser_com.h"
 #include "splash_scr.h"
@@ -293,7 +294,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
             return;
         frmReadWrite->StartAddress = 2;
         frmReadWrite->EndAddress = 127;
-        frmReadWrite->TransferMode = 2;
+        frmReadWrite->TransferMode = kr72state::TransferWrite;
         frmReadWrite->ShowResult = 1;
         frmReadWrite->exec();
     } else if (sender == btnReadRadio || sender == mnuReadRadio) {
@@ -302,7 +303,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
         if (frmReadWrite) {
             frmReadWrite->StartAddress = 0;
             frmReadWrite->EndAddress = 127;
-            frmReadWrite->TransferMode = 1;
+            frmReadWrite->TransferMode = kr72state::TransferRead;
             frmReadWrite->ShowResult = 1;
             frmReadWrite->exec();
         }

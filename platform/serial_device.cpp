@@ -323,6 +323,36 @@ std::size_t SerialDevice::bytesWaiting() const
     return static_cast<std::size_t>(n);
 }
 
+int SerialDevice::waitReadable(Event* event, int timeoutMs) const
+{
+    if (fd_ < 0)
+        return Lost;
+    const bool unlimited = timeoutMs < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : timeoutMs);
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {event ? event->fd() : -1, POLLIN, 0}};
+    const nfds_t count = event ? 2 : 1;
+    for (;;) {
+        const int r = ::poll(fds, count, remainingMs(unlimited, deadline));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return Lost;
+        }
+        if (r == 0)
+            return 0;
+        int seen = 0;
+        if (event && (fds[1].revents & POLLIN))
+            seen |= EventSet;
+        const short ev = fds[0].revents;
+        if (ev & POLLIN)
+            seen |= Readable;
+        if (ev & (POLLHUP | POLLERR | POLLNVAL))
+            seen |= Lost;
+        if (seen)
+            return seen;
+    }
+}
+
 void SerialDevice::purge()
 {
     if (fd_ >= 0)

@@ -47,6 +47,12 @@ public:
     int write(const std::uint8_t* buffer, std::size_t count);
     // Bytes waiting in the input queue, 0 when none or closed.
     std::size_t bytesWaiting() const;
+    // What waitReadable saw: any mix, 0 on time-out.
+    enum WaitFlags : int { Readable = 1, Lost = 2, EventSet = 4 };
+    // Waits, without reading, until bytes can be read, the port is lost (far end gone,
+    // device gone, or closed), `event` is set, or timeoutMs passes (-1: no limit). A lost
+    // port with bytes still queued gives Readable | Lost. The event is not reset.
+    int waitReadable(Event* event, int timeoutMs) const;
     // Discards unread input and unsent output.
     void purge();
     int fd() const { return fd_; }

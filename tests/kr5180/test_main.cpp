@@ -147,6 +147,31 @@ TEST_F(MainFileTest, ReadFromFileLoadsTheChosenFileAndPadsAShortOne)
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
+TEST_F(MainFileTest, ALongFileNameIsElidedInTheMiddleWithTheWholeNameInTheTooltip)
+{
+    const QString dir = workPath(QStringLiteral("dealer-programming/customer-fleet-configurations/northern-region"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/fleet-channel-plan-with-repeaters.mem");
+    WriteFileBytes(path, Pattern(18));
+    chooseFile(path);
+    win->show();
+    click("btnReadFile");
+
+    const QString whole = "File: " + path;
+    auto* panel = win->findChild<QLabel*>(QStringLiteral("StatusPanel3"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(win->PanelText(3), whole);
+    EXPECT_EQ(panel->toolTip(), whole);
+    // The start and the end of the text, joined by an ellipsis.
+    const QString shown = panel->text();
+    const qsizetype cut = shown.indexOf(QChar(0x2026));
+    ASSERT_GT(cut, 0) << shown.toStdString();
+    EXPECT_TRUE(whole.startsWith(shown.left(cut))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(".mem")) << shown.toStdString();
+    EXPECT_TRUE(whole.endsWith(shown.mid(cut + 1))) << shown.toStdString();
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown), panel->contentsRect().width());
+}
+
 TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
 {
     platform::SetFileDialogHook([](platform::TFileDialog&) { return false; });

@@ -2,6 +2,7 @@
 // radio: its words and slopes, the live replies, and "Load Defaults Levels".
 // ctest-label: threaded
 #include "adv_edit.h"
+#include "kr72wire.h"
 #include "main.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -25,6 +26,7 @@
 
 #include <memory>
 
+using namespace kr72wire;
 using testsupport::Kr7260Sim;
 using testsupport::MessageBoxResponder;
 using testsupport::ModalHandler;
@@ -219,7 +221,7 @@ TEST_F(SquelchWindow, DefaultLevelsChangeNoRadioWordButWord1)
     EXPECT_EQ(sim_->memory(), expected);
     std::vector<int> written;
     for (const auto& r : sim_->requests())
-        if (r.command == 5)
+        if (r.command == WriteBlock)
             written.push_back(r.address);
     EXPECT_EQ(written, (std::vector<int>{0})); // the block at 1 already matched
     EXPECT_EQ(img.Get(1), kDefaultLevels);
@@ -245,7 +247,7 @@ TEST_F(SquelchWindow, DefaultLevelsWithoutTheFileOrAReadWriteNothing)
     EXPECT_EQ(closer.shown, 1);
     EXPECT_EQ(closer.texts, (std::vector<QString>{"Failed while trying to get radio into read program mode."}));
     for (const auto& r : sim_->requests())
-        EXPECT_TRUE(r.command == 1 || r.command == 3) << int(r.command);
+        EXPECT_TRUE(r.command == EnterProgramMode || r.command == ExitProgramMode) << int(r.command);
     EXPECT_EQ(sim_->memory(), radio_);
     EXPECT_TRUE(Changed(before).empty());
 }

@@ -2,6 +2,7 @@
 // against the simulated radio.
 // ctest-label: threaded
 #include "connect.h"
+#include "kr72wire.h"
 #include "radio_rw.h"
 #include "ser_com.h"
 
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace kr72wire;
 using testsupport::Kr7260Sim;
 using testsupport::WaitFor;
 
@@ -43,7 +45,7 @@ TEST_F(ConnectTest, SevenRequestsSixTicksApartThenOffLine)
     int tick = 0;
     std::vector<int> requestTicks;
     link.SetSendTap([&](const std::vector<std::uint8_t>& frame) {
-        if (frame.size() == 7 && frame[5] == 0x02)
+        if (frame.size() == 7 && frame[5] == Version)
             requestTicks.push_back(tick);
     });
     connect.show();
@@ -78,14 +80,14 @@ TEST_F(ConnectTest, VersionReplyClosesTheDialog)
         connect.Timer1Timer();
     EXPECT_EQ(link.GetRadioVersion(), "");
     connect.Timer1Timer(); // the second request
-    ASSERT_TRUE(WaitFor([&] { return link.LastReply == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return link.LastReply == Version; }));
     EXPECT_TRUE(connect.isVisible());
     connect.Timer1Timer();
     EXPECT_FALSE(connect.isVisible());
     EXPECT_EQ(connect.result(), QDialog::Accepted);
     EXPECT_EQ(connect.ConnectPhase, TfrmConnectRadio::PhaseIdle);
     EXPECT_EQ(link.GetRadioVersion(), "KR7260d V1.0");
-    EXPECT_EQ(sim.count(2), 2);
+    EXPECT_EQ(sim.count(Version), 2);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // and the single-word reads and writes against the simulated radio.
 // ctest-label: threaded
 #include "eng_edit.h"
+#include "kr72wire.h"
 #include "radio_rw.h"
 #include "ser_com.h"
 
@@ -22,6 +23,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+using namespace kr72wire;
 using testsupport::Kr7260Sim;
 using testsupport::MessageBoxResponder;
 using testsupport::WaitFor;
@@ -157,15 +159,15 @@ TEST_F(EngineeringTest, HexWriteGoesToTheRadioTheImageAndTheList)
     EXPECT_FALSE(editor.btnReadLocation->isEnabled());
     EXPECT_TRUE(editor.btnWriteHex->isEnabled());
     ASSERT_TRUE(WaitFor([&] { return link.WaitingForWord == 0; }));
-    EXPECT_EQ(FrameOf(7), (Bytes{0x2B, 0x1A, 0x05, 0x00, 0xB5, 0x07, 0xCC}));
-    EXPECT_EQ(sim->commands().front(), 1);
+    EXPECT_EQ(FrameOf(WriteWord), (Bytes{0x2B, 0x1A, 0x05, 0x00, 0xB5, 0x07, 0xCC}));
+    EXPECT_EQ(sim->commands().front(), EnterProgramMode);
     editor.Timer1Timer();
     EXPECT_EQ(image.Get(5), 0x1A2B);
     EXPECT_EQ(editor.eeprom_list->item(5, 1)->text(), "1A2B");
     EXPECT_EQ(editor.eeprom_list->item(5, 2)->text(), "6699");
     EXPECT_EQ(editor.txtData->text(), "6699");
     EXPECT_TRUE(editor.btnReadLocation->isEnabled());
-    EXPECT_TRUE(WaitFor([&] { return sim->count(3) == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return sim->count(ExitProgramMode) == 1; }));
     EXPECT_EQ(sim->word(5), 0x1A2B);
 
     // A read brings the radio's word.
@@ -191,8 +193,8 @@ TEST_F(EngineeringTest, UnansweredOrRefusedRequestsChangeNothing)
     // The reply names another word.
     sim->setSilent(true);
     editor.btnReadLocation->click();
-    ASSERT_TRUE(WaitFor([&] { return sim->count(6) == 1; }));
-    sim->sendUnsolicited(Kr7260Sim::Frame(6, {0x34, 0x12, 0x06, 0x00}));
+    ASSERT_TRUE(WaitFor([&] { return sim->count(ReadWord) == 1; }));
+    sim->sendUnsolicited(Kr7260Sim::Frame(ReadWord, {0x34, 0x12, 0x06, 0x00}));
     WaitFor([] { return false; }, 100);
     boxes.expect(platform::IDOK);
     editor.Timer1Timer();
@@ -204,7 +206,7 @@ TEST_F(EngineeringTest, UnansweredOrRefusedRequestsChangeNothing)
     EXPECT_TRUE(editor.btnReadLocation->isEnabled());
 
     // Out-of-range decimal data is refused before anything is sent.
-    ASSERT_TRUE(WaitFor([&] { return sim->count(3) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return sim->count(ExitProgramMode) == 1; }));
     sim->clearLog();
     editor.txtData->setText("65536");
     boxes.clear();
@@ -220,8 +222,8 @@ TEST_F(EngineeringTest, UnansweredOrRefusedRequestsChangeNothing)
     editor.btnWriteLocation->click();
     Finish(editor, Press::Cancel);
     EXPECT_FALSE(editor.Timer1->isActive());
-    EXPECT_TRUE(WaitFor([&] { return sim->count(3) == 1; }));
-    EXPECT_EQ(sim->count(7), 1);
+    EXPECT_TRUE(WaitFor([&] { return sim->count(ExitProgramMode) == 1; }));
+    EXPECT_EQ(sim->count(WriteWord), 1);
     EXPECT_TRUE(Changed(before).empty());
 }
 

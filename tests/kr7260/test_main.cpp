@@ -4,6 +4,7 @@
 #include "about.h"
 #include "com_port.h"
 #include "editor.h"
+#include "kr72wire.h"
 #include "main.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -282,7 +283,7 @@ TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
     EXPECT_EQ(MainForm->RadioImage.Get(0), 40);
     EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
 
-    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(kr72wire::ExitProgramMode) == 1; }, 3000));
     sim_->clearLog();
     sim_->setSilent(false);
     std::array<std::uint16_t, 128> mem{};
@@ -299,14 +300,15 @@ TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
         ASSERT_EQ(MainForm->RadioImage.Get(k), mem[k]) << "word " << k;
     EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
     // Two enters, the version, blocks 0, 8, ..., 120 once each, the exit.
-    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(kr72wire::ExitProgramMode) == 1; }, 3000));
     WaitFor([] { return false; }, 700); // past the next tick: nothing more is sent
-    std::vector<std::uint8_t> expected{1, 1, 2};
-    expected.insert(expected.end(), 16, 4);
-    expected.push_back(3);
+    using namespace kr72wire;
+    std::vector<std::uint8_t> expected{EnterProgramMode, EnterProgramMode, Version};
+    expected.insert(expected.end(), 16, ReadBlock);
+    expected.push_back(ExitProgramMode);
     EXPECT_EQ(sim_->commands(), expected);
     for (int b = 0; b <= 120; b += 8)
-        EXPECT_EQ(sim_->count(4, b), 1) << b;
+        EXPECT_EQ(sim_->count(kr72wire::ReadBlock, b), 1) << b;
     // The parser thread's version reaches the label.
     EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text().contains("KR7260"); }));
 }

@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 
 using testsupport::MessageBoxResponder;
 using testsupport::WaitFor;
@@ -83,6 +85,49 @@ TEST_F(StartupTest, MissingDefaultFileZeroesImageAndSaysSo)
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ(MainForm->RadioImage.Get(k), 0) << "word " << k;
     EXPECT_TRUE(frmSerial->PortOpen);
+}
+
+TEST_F(StartupTest, StartUpBoxesShowAboveTheSplashAndTakeTheKeyboard)
+{
+    // Real boxes: no default file, and a port that cannot be opened.
+    MapMissing(1);
+    struct Seen {
+        QString text;
+        bool splashVisible, splashOnTop, boxActive;
+    };
+    std::vector<Seen> seen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen.push_back({box->text(), Splash->isVisible(), Splash->StaysOnTop(), QApplication::activeWindow() == box});
+        box->accept();
+    });
+    watcher.start(10);
+    MainForm->FormShow();
+    watcher.stop();
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, "Default file defkr72.mem does not exist.");
+    EXPECT_EQ(seen[1].text, "There is a problem opening the Com port.");
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(s.text.toStdString());
+        EXPECT_TRUE(s.splashVisible);
+        EXPECT_FALSE(s.splashOnTop);
+        EXPECT_TRUE(s.boxActive);
+    }
+    EXPECT_FALSE(Splash->isVisible());
+
+    // Between boxes the splash is on top again.
+    Splash->ShowCentred();
+    EXPECT_TRUE(Splash->StaysOnTop());
+    QMessageBox box(QMessageBox::Warning, "No port.", "text", QMessageBox::Ok, MainForm);
+    box.open();
+    EXPECT_FALSE(Splash->StaysOnTop());
+    box.accept();
+    EXPECT_TRUE(Splash->StaysOnTop());
+    Splash->hide();
 }
 
 TEST_F(StartupTest, RegistryPortOutOfRangeMissingOrNotANumberGivesPort1)

@@ -201,6 +201,23 @@ TEST_F(SerialOnPty, PurgeDiscardsWaitingInput)
     EXPECT_EQ(dev.read(&b, 1, 30), 0);
 }
 
+TEST_F(SerialOnPty, WaitReadableSeesBytesTheEventAndALostPortWithoutReading)
+{
+    Event stop(true);
+    EXPECT_EQ(dev.waitReadable(&stop, 20), 0);
+    stop.set();
+    EXPECT_EQ(dev.waitReadable(&stop, -1), SerialDevice::EventSet);
+    stop.reset();
+    const std::uint8_t b[] = {1, 2};
+    ASSERT_EQ(::write(pty.masterFd(), b, sizeof b), 2);
+    EXPECT_EQ(dev.waitReadable(&stop, 5000), SerialDevice::Readable);
+    EXPECT_EQ(dev.waitReadable(&stop, 5000), SerialDevice::Readable); // nothing was taken
+    pty.closeMaster();
+    EXPECT_TRUE(dev.waitReadable(&stop, 5000) & SerialDevice::Lost);
+    dev.close();
+    EXPECT_EQ(dev.waitReadable(nullptr, -1), SerialDevice::Lost);
+}
+
 TEST(Events, ResetModesWaitForAnyAndWakingFromAnotherThread)
 {
     Event manual(true), autoReset(false, true), c(false);
