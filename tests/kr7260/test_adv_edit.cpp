@@ -137,7 +137,7 @@ TEST_F(SquelchWindow, TypicalValuesStoreTheirWordsAndSlopes)
     img.Set(12, 0x1437);      // pot 20 %, transmit delay kept
     img.Set(14, 0x440C);      // open: threshold 68, tight 12
     img.Set(15, 0x5537);      // close: threshold 85, tight 55
-    img.Set(16, 0x2444);
+    img.Set(16, 0x0000);
     img.Set(17, 0x7F00030A);  // upper half cleared by OK
     img.Set(18, 0x0A05);
     const TRadioImage::Words before = img.Snapshot();
@@ -151,7 +151,7 @@ TEST_F(SquelchWindow, TypicalValuesStoreTheirWordsAndSlopes)
         EXPECT_EQ(w.lblMuteOnDebounceValue->text(), "120 mSec");
         w.chkSMeterEnabled->setChecked(false);
     }, &TfrmAdvanced::OKBtn);
-    EXPECT_EQ(Changed(before), (std::vector<int>{3, 17, 18}));
+    EXPECT_EQ(Changed(before), (std::vector<int>{3, 16, 17, 18}));
     EXPECT_EQ(img.Get(3), 0xFFFD);
     EXPECT_EQ(img.Get(16), 0x2444);
     EXPECT_EQ(img.Get(17), 0x030A);
