@@ -2,13 +2,13 @@
 
 #include "main.h"
 
+#include <platform/window.h>
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <algorithm>
@@ -211,8 +211,7 @@ THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText)
 void TEditorForm::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
         FormShow();
     }
     QDialog::showEvent(event);

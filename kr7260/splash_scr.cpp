@@ -3,8 +3,8 @@
 
 #include "about.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <platform/window.h>
+
 #include <QScrollBar>
 
 TSplash* Splash = nullptr;
@@ -30,8 +30,7 @@ void TSplash::AddLine(const QString& line)
 
 void TSplash::ShowCentred()
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreen(this);
     show();
     repaint();
 }
