@@ -45,4 +45,21 @@ TestEnvironment::~TestEnvironment()
         QDir(root_).removeRecursively();
 }
 
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name))
+{
+    if (value.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (had_)
+        qputenv(name_, old_);
+    else
+        qunsetenv(name_);
+}
+
 } // namespace testsupport

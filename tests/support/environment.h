@@ -4,6 +4,7 @@
 // no test maps reaches no real port) point into one temporary folder, removed at exit.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace testsupport {
@@ -20,6 +21,20 @@ public:
 private:
     QString root_;
     qint64 owner_;
+};
+
+// Sets an environment variable (unsets it, given a null value) for the object's lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    QByteArray old_;
+    bool had_;
 };
 
 } // namespace testsupport
