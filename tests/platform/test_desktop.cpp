@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <platform/application.h>
-#include <platform/event.h>
 #include <platform/filedialog.h>
 #include <platform/msgbox.h>
 #include <platform/single_instance.h>
@@ -91,35 +90,8 @@ TEST(MessageBoxes, HookAnswersAndRunsOnTheGuiThreadFromAnyThread)
     EXPECT_TRUE(onGui.load());
 }
 
-TEST(MessageBoxes, AWaitFromAnotherThreadEndsWhenStoppedAndTheDetailReachesTheBox)
+TEST(MessageBoxes, TheDetailTextIsBehindTheBoxsDetailsButton)
 {
-    MessageBoxResponder boxes;
-    boxes.answerAll(platform::IDOK);
-    platform::Event stop(true);
-    std::atomic<int> result{0};
-    // Nothing pumps events here, so the box cannot be shown: only `stop` ends the wait.
-    std::thread worker([&] { result = platform::MessageBoxUnlessStopped("Version?", "Radio", 0, stop); });
-    stop.set();
-    worker.join();
-    EXPECT_EQ(result.load(), platform::IDCANCEL);
-    // The box still comes up later, and its answer goes nowhere.
-    EXPECT_TRUE(WaitFor([&] { return boxes.boxes().size() == 1; }, 5000));
-
-    stop.reset();
-    std::atomic<bool> done{false};
-    std::thread asker([&] {
-        result = platform::MessageBoxUnlessStopped("Version?", "Radio", platform::MB_OKCANCEL, stop);
-        done = true;
-    });
-    const bool finished = WaitFor([&] { return done.load(); }, 10000);
-    asker.join();
-    ASSERT_TRUE(finished);
-    EXPECT_EQ(result.load(), platform::IDOK);
-
-    platform::MessageBox("Unable to open COM1", "Error", 0x30, "COM1 is /dev/ttyUSB0.");
-    ASSERT_EQ(boxes.boxes().size(), 3u);
-    EXPECT_EQ(boxes.boxes()[2].detail, "COM1 is /dev/ttyUSB0.");
-
     QString shown;
     ModalHandler handler([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
@@ -127,7 +99,6 @@ TEST(MessageBoxes, AWaitFromAnotherThreadEndsWhenStoppedAndTheDetailReachesTheBo
         shown = box->text() + "|" + box->detailedText();
         box->button(QMessageBox::Ok)->click();
     });
-    platform::SetMessageBoxDetailHook({});
     EXPECT_EQ(platform::MessageBox("Unable to open COM1", "Error", 0x30, "Not present."), platform::IDOK);
     EXPECT_EQ(shown, "Unable to open COM1|Not present.");
 }
