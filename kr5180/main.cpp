@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -281,9 +282,13 @@ bool TfrmMain::OpenCommPort()
     if (n < 1 || n > 8 || !serialPort)
         return false;
     const bool opened = serialPort->SerialPortOpen(PortNames[n], portSettings.baudRate);
-    if (!opened)
+    if (!opened) {
+        // Which device, why, and what to do: behind the box's details and on standard error.
+        const QString why = QString::fromStdString(platform::PortOpenFailure(PortNames[n]));
+        std::fprintf(stderr, "Unable to open %s: %s\n", PortNames[n], qPrintable(QString(why).replace('\n', ' ')));
         platform::MessageBox(QStringLiteral("Unable to open ") + QString::fromLatin1(PortNames[n]),
-                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION);
+                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION, why);
+    }
     return opened;
 }
 

@@ -2,11 +2,11 @@
 
 #include "main.h"
 
+#include <platform/window.h>
+
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -228,8 +228,7 @@ THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText)
 void TEditorForm::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
         FormShow();
     }
     QDialog::showEvent(event);

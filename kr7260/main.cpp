@@ -12,20 +12,23 @@
 #include <platform/application.h>
 #include <platform/msgbox.h>
 #include <platform/registry.h>
+#include <platform/serial_device.h>
 #include <platform/single_instance.h>
+#include <platform/window.h>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTime>
 #include <QTimer>
+
+#include <cstdio>
+#include <string>
 
 TMainForm* MainForm = nullptr;
 bool FirstActivation = true;
@@ -41,9 +44,13 @@ namespace {
 const char* const MainCaption = "Navar KR7260 Programmer PV4410.1.01";
 const char* const FileFilter = "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*";
 
-void ShowNoPortBox()
+void ShowNoPortBox(int port)
 {
-    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION);
+    // Which device, why, and what to do: behind the box's details and on standard error.
+    const std::string name = "COM" + std::to_string(port);
+    const QString why = QString::fromStdString(platform::PortOpenFailure(name));
+    std::fprintf(stderr, "There is a problem opening %s: %s\n", name.c_str(), qPrintable(QString(why).replace('\n', ' ')));
+    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION, why);
 }
 
 // The outcome of loading or saving a file: the status line on success, a box for a file
@@ -198,7 +205,7 @@ bool TMainForm::OpenComPort()
 {
     const bool ok = frmSerial && frmSerial->OpenPort(ComPortNumber);
     if (!ok)
-        ShowNoPortBox();
+        ShowNoPortBox(ComPortNumber);
     return ok;
 }
 
@@ -214,8 +221,7 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }

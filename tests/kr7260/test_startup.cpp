@@ -166,6 +166,9 @@ TEST_F(StartupTest, UnopenablePortIsReportedAndProgramGoesOn)
     EXPECT_EQ(boxes.boxes()[0].text, "There is a problem opening the Com port.");
     EXPECT_EQ(boxes.boxes()[0].caption, "No port.");
     EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
+    // The details name the device, the reason and what to do.
+    EXPECT_EQ(boxes.boxes()[0].detail, "COM2 is " + tmp_.filePath("no-such-tty")
+                                           + ".\nNot present: see the README's Serial ports.");
     EXPECT_FALSE(frmSerial->PortOpen);
     EXPECT_EQ(MainForm->ComPortNumber, 2);
     EXPECT_FALSE(Splash->isVisible());
@@ -210,7 +213,7 @@ TEST_F(StartupTest, RunsOnFirstActivationOnlyAndExitStoresThePort)
 
 TEST_F(StartupTest, SecondInstanceIsRefusedAndBringsTheFirstForward)
 {
-    const QString name = "KR72Mutex";
+    const QString name = QStringLiteral("KR72Mutex-test-%1").arg(QCoreApplication::applicationPid());
     platform::SingleInstance first(name);
     ASSERT_TRUE(kr7260app::AcquireSingleInstance(first)); // no box for the first copy
     bool asked = false;
