@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 TfrmCtcss* frmCtcss = nullptr;
 
@@ -84,9 +85,12 @@ TfrmCtcss::TfrmCtcss(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmCtcs
     help->Bind(chkCtcssOnDup, "Allow CTCSS operation on duplex frequencies");
     help->Bind(chkEnableCtcssEdit, "Allow CTCSS codes to be edited from the front panel by holding the F and Silent "
                                    "buttons during switch on");
-    // The channel boxes and their buttons have no help of their own: moves over them
-    // count as moves over the group.
     help->Bind(ui->gbCtcssMem, "Select from channels 1 - 40 for silent memory", true);
+    // The channel boxes and their buttons have no help: moving over them leaves the pane.
+    for (QCheckBox* box : Silent->Boxes())
+        box->installEventFilter(this);
+    btnCtcssSelectAll->installEventFilter(this);
+    btnCtcssDeselectAll->installEventFilter(this);
     help->BindSilent(ui->gbCtcssOptions);
     help->BindSilent(ui->pnlBottom);
 
@@ -161,6 +165,13 @@ void TfrmCtcss::btnCtcssSelectAllClick(QObject* sender)
     } else if (sender == btnCtcssDeselectAll) {
         Silent->DeselectAll();
     }
+}
+
+bool TfrmCtcss::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+        return true; // only the boxes and buttons are watched
+    return TEditorForm::eventFilter(watched, event);
 }
 
 std::optional<int> TfrmCtcss::ToneCode(QComboBox* combo)

@@ -9,7 +9,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace {
 
@@ -108,6 +110,25 @@ TEST_F(CtcssTest, DisabledCtcssKeepsAndStoresTheValues)
         EXPECT_TRUE(ctcss.findChild<QCheckBox*>("chkCtcssOnDup")->isHidden());
     }, Press::OK);
     EXPECT_TRUE(Changed(before).empty()); // every value stored back as read
+}
+
+TEST_F(CtcssTest, ChannelBoxesHaveNoHelp)
+{
+    auto mouseMove = [](QWidget* w) {
+        const QPointF p(2, 2);
+        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    };
+    Show(ctcss);
+    mouseMove(ctcss.chkCtcssNb);
+    const QString nb = ctcss.HelpText->toPlainText();
+    EXPECT_TRUE(nb.startsWith("Enables automatic shift"));
+    mouseMove(ctcss.Silent->Box(20));
+    mouseMove(ctcss.btnCtcssDeselectAll);
+    EXPECT_EQ(ctcss.HelpText->toPlainText(), nb);
+    mouseMove(ctcss.findChild<QWidget*>("gbCtcssMem"));
+    EXPECT_EQ(ctcss.HelpText->toPlainText(), "Select from channels 1 - 40 for silent memory");
+    Finish(ctcss, Press::Cancel);
 }
 
 } // namespace
