@@ -2,10 +2,16 @@
 #include "ui_main.h"
 
 #include "about.h"
+#include "chandata.h"
+#include "chanedit_p.h"
 #include "com_port.h"
+#include "ctcss.h"
 #include "editor.h"
 #include "kr72wire.h"
+#include "options.h"
 #include "radio_rw.h"
+#include "scan.h"
+#include "sel_ch.h"
 #include "ser_com.h"
 #include "splash_scr.h"
 
@@ -462,25 +468,25 @@ void CreateForms()
     frmPorts = new TfrmPorts(MainForm);
     // frmAdvanced = new TfrmAdvanced(MainForm);          squelch and S-meter editor: slot
     //     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, frmAdvanced);
-    // frmChannelSelect = new TfrmChannelSelect(MainForm); slot
+    frmChannelSelect = new TfrmChannelSelect(MainForm);
     frmReadWrite = new TfrmReadWrite(MainForm);
     frmSerial = new TfrmSerial;
     // frmEngineering = new TfrmEngineering(MainForm);    slot (button stays hidden)
     //     MainForm->SetEditor(TMainForm::Editor::Engineering, frmEngineering);
     // frmConnectRadio = new TfrmConnectRadio(MainForm);  slot
-    // frmEditChannel2 = new TfrmEditChannel2(MainForm);  slot
-    // frmChannelData = new TfrmChannelData(MainForm);    slot
-    //     MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
+    frmEditChannel2 = new TfrmEditChannel2(MainForm);
+    frmChannelData = new TfrmChannelData(MainForm, frmChannelSelect, frmEditChannel2);
+    MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
     // frmSelcall = new TfrmSelcall(MainForm);            slot
     //     MainForm->SetEditor(TMainForm::Editor::Selcall, frmSelcall);
-    // frmOptions = new TfrmOptions(MainForm);            slot
-    //     MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
+    frmOptions = new TfrmOptions(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
     // frmSelcallIdents = new TfrmSelcallIdents(MainForm); slot
     // frmPageAlarm = new TfrmPageAlarm(MainForm);        slot
-    // frmScan = new TfrmScan(MainForm);                  slot
-    //     MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
-    // frmCtcss = new TfrmCtcss(MainForm);                slot
-    //     MainForm->SetEditor(TMainForm::Editor::Ctcss, frmCtcss);
+    frmScan = new TfrmScan(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
+    frmCtcss = new TfrmCtcss(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::Ctcss, frmCtcss);
 
     frmReadWrite->Attach(frmSerial, &MainForm->RadioImage);
     frmSerial->Image = &MainForm->RadioImage;
