@@ -5,6 +5,7 @@
 #include "monitor.h"
 #include "progress.h"
 #include "report.h"
+#include "scan.h"
 
 #include <platform/application.h>
 
@@ -41,7 +42,10 @@ int Run(platform::Application& app)
     frmReport = report.get();
     // 13. SLOT (not built yet): frmRxChData (TfrmRxChData), receive-only channels; SetEditor(Editor::ChannelData, ...).
     // 14. SLOT (not built yet): frmRxChEdit (TfrmRxChEdit), receive-only channel edit.
-    // 15. SLOT (not built yet): frmScan (TfrmScan), scan and duplex; SetEditor(Editor::Scan, ...).
+    // 15. Scan and duplex.
+    std::unique_ptr<TfrmScan> scan(new TfrmScan(mainWindow.get()));
+    frmScan = scan.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Scan, scan.get());
     // 16. SLOT (not built yet): frmCtcss (TfrmCtcss), CTCSS; SetEditor(Editor::Ctcss, ...).
     // 17. SLOT (not built yet): frmEngOptions (TfrmEngOptions), engineering options; SetEditor(Editor::Engineering, ...).
     // 18. About box.

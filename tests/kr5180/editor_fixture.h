@@ -66,15 +66,28 @@ protected:
         QApplication::processEvents();
     }
     // Shows the window (its load runs), lets act work on its controls, presses a button.
-    void Run(QWidget& window, const std::function<void()>& act, Press press)
+    // okName / cancelName: the window's own button names.
+    void Run(QWidget& window, const std::function<void()>& act, Press press, const char* okName = "OKBtn",
+             const char* cancelName = "CancelBtn")
     {
         Show(window);
         if (act)
             act();
-        Finish(window, press);
+        Finish(window, press, okName, cancelName);
         if (window.isVisible())
             window.hide();
     }
+    // A control of the window by its object name (the test fails when it is missing).
+    template <class T>
+    static T* Child(QWidget& window, const char* name)
+    {
+        T* c = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    void SetWord(int address, int value) { image.SetWord(address, value); }
+    int Byte(int address) { return image.GetByte(address); }
+
     static QAbstractButton* Button(QWidget& window, const char* name)
     {
         auto* b = window.findChild<QAbstractButton*>(name);
