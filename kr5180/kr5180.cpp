@@ -1,6 +1,7 @@
 // Program entry of the KR5180 programmer: the application object, then every window of
 // the program, created once in a fixed order and kept until the program ends.
 #include "about.h"
+#include "ctcss.h"
 #include "main.h"
 #include "monitor.h"
 #include "progress.h"
@@ -46,7 +47,10 @@ int Run(platform::Application& app)
     std::unique_ptr<TfrmScan> scan(new TfrmScan(mainWindow.get()));
     frmScan = scan.get();
     mainWindow->SetEditor(TfrmMain::Editor::Scan, scan.get());
-    // 16. SLOT (not built yet): frmCtcss (TfrmCtcss), CTCSS; SetEditor(Editor::Ctcss, ...).
+    // 16. CTCSS.
+    std::unique_ptr<TfrmCtcss> ctcss(new TfrmCtcss(mainWindow.get()));
+    frmCtcss = ctcss.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Ctcss, ctcss.get());
     // 17. SLOT (not built yet): frmEngOptions (TfrmEngOptions), engineering options; SetEditor(Editor::Engineering, ...).
     // 18. About box.
     std::unique_ptr<TAboutBox> about(new TAboutBox());
