@@ -6,6 +6,8 @@
 #include "monitor.h"
 #include "progress.h"
 #include "report.h"
+#include "rxchdata.h"
+#include "rxchedit.h"
 #include "scan.h"
 
 #include <platform/application.h>
@@ -41,8 +43,12 @@ int Run(platform::Application& app)
     // 12. Report window.
     std::unique_ptr<TfrmReport> report(new TfrmReport());
     frmReport = report.get();
-    // 13. SLOT (not built yet): frmRxChData (TfrmRxChData), receive-only channels; SetEditor(Editor::ChannelData, ...).
-    // 14. SLOT (not built yet): frmRxChEdit (TfrmRxChEdit), receive-only channel edit.
+    // 13. Receive-only channels, and 14. their add / edit dialog.
+    std::unique_ptr<TfrmRxChData> rxChData(new TfrmRxChData(mainWindow.get()));
+    frmRxChData = rxChData.get();
+    mainWindow->SetEditor(TfrmMain::Editor::ChannelData, rxChData.get());
+    std::unique_ptr<TfrmRxChEdit> rxChEdit(new TfrmRxChEdit(rxChData.get()));
+    frmRxChEdit = rxChEdit.get();
     // 15. Scan and duplex.
     std::unique_ptr<TfrmScan> scan(new TfrmScan(mainWindow.get()));
     frmScan = scan.get();
