@@ -109,8 +109,10 @@ int ControlValue(QObject* control)
 {
     if (auto* slider = qobject_cast<QAbstractSlider*>(control))
         return slider->value();
-    if (auto* spin = qobject_cast<QSpinBox*>(control))
+    if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+        spin->interpretText(); // a number still being typed counts
         return spin->value();
+    }
     return 0;
 }
 

@@ -2,13 +2,16 @@
 // the program, created once in a fixed order and kept until the program ends.
 #include "about.h"
 #include "ctcss.h"
+#include "engoptions.h"
 #include "main.h"
 #include "monitor.h"
+#include "options.h"
 #include "progress.h"
 #include "report.h"
 #include "rxchdata.h"
 #include "rxchedit.h"
 #include "scan.h"
+#include "squelch.h"
 
 #include <platform/application.h>
 
@@ -32,14 +35,20 @@ int Run(platform::Application& app)
     // 5. Comms monitor.
     std::unique_ptr<TfrmCommsMonitor> monitor(new TfrmCommsMonitor());
     frmCommsMonitor = monitor.get();
-    // 6. SLOT (not built yet): frmOptions (TfrmOptions), radio options; SetEditor(Editor::Options, ...).
+    // 6. Radio options.
+    std::unique_ptr<TfrmOptions> options(new TfrmOptions(mainWindow.get()));
+    frmOptions = options.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Options, options.get());
     // 7. Progress window of the transfers.
     std::unique_ptr<TfrmProgress> progress(new TfrmProgress(mainWindow.get()));
     frmProgress = progress.get();
     // 8. SLOT (not built yet): frmRemote (TfrmRemote), remote panel; SetEditor(Editor::Remote, ...).
     // 9. SLOT (not built yet): formSerialLog (TformSerialLog), serial log.
     // 10. SLOT (not built yet): formAlign (TformAlign), alignment; SetEditor(Editor::Align, ...).
-    // 11. SLOT (not built yet): frmSquelch (TfrmSquelch), squelch; SetEditor(Editor::Squelch, ...).
+    // 11. Squelch.
+    std::unique_ptr<TfrmSquelch> squelch(new TfrmSquelch(mainWindow.get()));
+    frmSquelch = squelch.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Squelch, squelch.get());
     // 12. Report window.
     std::unique_ptr<TfrmReport> report(new TfrmReport());
     frmReport = report.get();
@@ -57,7 +66,10 @@ int Run(platform::Application& app)
     std::unique_ptr<TfrmCtcss> ctcss(new TfrmCtcss(mainWindow.get()));
     frmCtcss = ctcss.get();
     mainWindow->SetEditor(TfrmMain::Editor::Ctcss, ctcss.get());
-    // 17. SLOT (not built yet): frmEngOptions (TfrmEngOptions), engineering options; SetEditor(Editor::Engineering, ...).
+    // 17. Engineering options.
+    std::unique_ptr<TfrmEngOptions> engOptions(new TfrmEngOptions(mainWindow.get()));
+    frmEngOptions = engOptions.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Engineering, engOptions.get());
     // 18. About box.
     std::unique_ptr<TAboutBox> about(new TAboutBox());
     AboutBox = about.get();
