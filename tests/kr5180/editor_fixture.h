@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <cstdint>
@@ -77,6 +78,24 @@ protected:
         if (window.isVisible())
             window.hide();
     }
+    // Cancel, then the close box, each after act: the image stays as it was.
+    void ExpectCancelKeepsImage(QWidget& window, const std::function<void()>& act, const char* okName = "OKBtn",
+                                const char* cancelName = "CancelBtn")
+    {
+        const Bytes before = Snapshot();
+        for (Press press : {Press::Cancel, Press::CloseBox}) {
+            Run(window, act, press, okName, cancelName);
+            EXPECT_TRUE(Changed(before).empty()) << (press == Press::Cancel ? "Cancel" : "close box");
+        }
+    }
+    // Sends a mouse move (no button) to w, as the pointer crossing it does.
+    static void MouseMove(QWidget* w)
+    {
+        QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+
     // A control of the window by its object name (the test fails when it is missing).
     template <class T>
     static T* Child(QWidget& window, const char* name)

@@ -6,8 +6,6 @@
 
 #include <platform/msgbox.h>
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -125,29 +123,6 @@ TEST_F(RxChEditTest, OkOnABadFrequencyIsRefusedAndTheDialogStaysOpen)
     Button(edit, "btnOK")->click();
     EXPECT_FALSE(edit.isVisible());
     EXPECT_EQ(edit.result(), QDialog::Accepted);
-}
-
-TEST_F(RxChEditTest, ModesShowTheirChannelControlAndTheFlags)
-{
-    Open(0, RxScan2 | RxSilent, TfrmRxChEdit::ModeAdd);
-    EXPECT_EQ(edit.windowTitle(), "Add Channel");
-    EXPECT_TRUE(Child<QComboBox>(edit, "cbChannel")->isVisible());
-    EXPECT_FALSE(Child<QLineEdit>(edit, "editChannel")->isVisible());
-    EXPECT_FALSE(Child<QLineEdit>(edit, "editAlphaTag")->isVisible());
-    EXPECT_FALSE(Child<QCheckBox>(edit, "chkScan1")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(edit, "chkScan2")->isChecked());
-    Child<QComboBox>(edit, "cbChannel")->setCurrentIndex(2);
-    Child<QCheckBox>(edit, "chkScan1")->setChecked(true);
-    RX_CH_DATA_STRUCT r;
-    EXPECT_EQ(edit.GetChannelData(r), 59);
-    EXPECT_EQ(r.flags, RxScan1 | RxScan2 | RxSilent);
-    edit.hide();
-
-    Open(0, 0, TfrmRxChEdit::ModeEdit, 52);
-    EXPECT_EQ(edit.windowTitle(), "Edit Channel");
-    EXPECT_FALSE(Child<QComboBox>(edit, "cbChannel")->isVisible());
-    EXPECT_EQ(Child<QLineEdit>(edit, "editChannel")->text(), "52");
-    EXPECT_EQ(edit.GetChannelData(r), 52);
 }
 
 } // namespace
