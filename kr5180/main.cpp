@@ -7,6 +7,7 @@
 #include "monitor.h"
 #include "progress.h"
 #include "radio.h"
+#include "rxchdata.h"
 #include "serialport.h"
 #include "version.h"
 
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -281,9 +283,13 @@ bool TfrmMain::OpenCommPort()
     if (n < 1 || n > 8 || !serialPort)
         return false;
     const bool opened = serialPort->SerialPortOpen(PortNames[n], portSettings.baudRate);
-    if (!opened)
+    if (!opened) {
+        // Which device, why, and what to do: behind the box's details and on standard error.
+        const QString why = QString::fromStdString(platform::PortOpenFailure(PortNames[n]));
+        std::fprintf(stderr, "Unable to open %s: %s\n", PortNames[n], qPrintable(QString(why).replace('\n', ' ')));
         platform::MessageBox(QStringLiteral("Unable to open ") + QString::fromLatin1(PortNames[n]),
-                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION);
+                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION, why);
+    }
     return opened;
 }
 
@@ -564,8 +570,7 @@ using U = Ui::TfrmMain;
 const EditorRow EditorTable[] = {
     {E::Scan, &U::btnScan, &U::mnuEditScan, Opens::Modal, nullptr},
     {E::Ctcss, &U::btnCTCSS, &U::mnuEditCTCSS, Opens::Modal, nullptr},
-    // SLOT: set-up call frmRxChData->SetImage(eepromImage)
-    {E::ChannelData, &U::btnChannelData, &U::mnuEditChannelData, Opens::Modal, nullptr},
+    {E::ChannelData, &U::btnChannelData, &U::mnuEditChannelData, Opens::Modal, &TfrmMain::PrepareChannelData},
     {E::Squelch, &U::btnSquelch, &U::mnuEditSquelch, Opens::Modal, nullptr},
     {E::Options, &U::btnOptions, &U::mnuEditOptions, Opens::Modal, nullptr},
     {E::Align, &U::btnAlign, &U::mnuEditAlign, Opens::Modal, &TfrmMain::PrepareAlignment},
@@ -668,6 +673,13 @@ bool TfrmMain::PrepareAlignment(QWidget* window)
     // SLOT (alignment window, not built yet): static_cast<TformAlign*>(window)->SetOffline(offline);
     (void)offline;
     (void)window;
+    return true;
+}
+
+bool TfrmMain::PrepareChannelData(QWidget* window)
+{
+    if (auto* channels = qobject_cast<TfrmRxChData*>(window))
+        channels->SetImage(eepromImage);
     return true;
 }
 

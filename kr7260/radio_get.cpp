@@ -29,6 +29,7 @@ struct Screen {
     void action(const QString& s) { if (t.View) t.View->SetAction(s); }
     void gauge(int p) { if (t.View) t.View->SetGauge(p); }
     void beep() { if (t.View) t.View->Beep(); }
+    // Last: a watcher that sees Finished finds the result text already set.
     void close() { if (t.View) t.View->SetCancelCaption(QStringLiteral("Close")); t.Finished = true; }
     void version(const QString& s) { if (TfrmSerial* l = t.link()) emit l->versionChanged(s); }
 };
@@ -57,8 +58,8 @@ bool waitFor(TTransferCore& t, std::atomic<int>& state, bool arrived, int sendSt
     state = Failed;
     Screen s{t};
     s.beep();
-    s.close();
     s.action(QString::fromLatin1(failText));
+    s.close();
     t.WakeParser(); // leave program mode at once
     return false;
 }
@@ -156,8 +157,8 @@ bool versionAccepted(TTransferCore& t, std::atomic<int>& state)
     state = Failed;
     Screen s{t};
     s.beep();
-    s.close();
     s.action(QStringLiteral("Incorrect radio version.") + v);
+    s.close();
     askBox(t, box, QStringLiteral("Wrong version..."), platform::MB_ICONEXCLAMATION);
     t.WakeParser();
     return false;
@@ -176,10 +177,11 @@ void finishSuccess(TTransferCore& t, std::atomic<int>& state, const char* result
     s.gauge(100);
     t.SendExitProgramMode();
     s.beep();
-    s.close();
     if (t.ShowResult.load() == 1) {
         s.action(QString::fromLatin1(resultText));
+        s.close();
     } else {
+        s.close();
         t.TransferMode = TransferIdle;
         if (t.View)
             t.View->CloseDialog();
@@ -326,8 +328,8 @@ void WriteRadioStep(TTransferCore& t)
             {
                 Screen s{t};
                 s.beep();
-                s.close();
                 s.action(QString::fromLatin1(VerifyFail));
+                s.close();
             }
             state = Failed;
             t.WakeParser();

@@ -44,7 +44,7 @@ public:
     static constexpr int Retries = 5;
     using Clock = std::chrono::steady_clock;
     // Each attempt may be answered until this long after its request went out (one tick).
-    static constexpr std::chrono::milliseconds ReplyAllowance{500};
+    static constexpr std::chrono::milliseconds DefaultReplyAllowance{500};
     static constexpr Clock::rep NoDeadline = std::numeric_limits<Clock::rep>::min();
 
     TTransferCore();
@@ -71,6 +71,8 @@ public:
 
     // The clock of the reply allowance; tests set their own before a transfer runs.
     std::function<Clock::time_point()> Now = [] { return Clock::now(); };
+    // Set before the link's threads start (tests that count requests widen it).
+    std::chrono::milliseconds ReplyAllowance = DefaultReplyAllowance;
 
     TfrmSerial* Link = nullptr;   // falls back to frmSerial when not set
     TRadioImage* Image = nullptr;

@@ -3,9 +3,9 @@
 
 #include "about.h"
 
+#include <platform/window.h>
+
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QScrollBar>
 #include <QWindow>
 
@@ -36,8 +36,7 @@ void TSplash::AddLine(const QString& line)
 
 void TSplash::ShowCentred()
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreen(this);
     show();
     repaint();
 }

@@ -111,12 +111,18 @@ TEST_F(CommPortMenuTest, APortThatWillNotOpenIsReportedAndNoSelectionOpensNothin
     addSim(1);
     start();
     boxes.expect(platform::IDOK);
-    runDialog([](QWidget* w) {
-        Combo(w, "comboPortName")->setCurrentIndex(1); // COM2 leads nowhere
+    runDialog([&](QWidget* w) {
+        // Each item's tooltip names the device behind it, or that nothing is there.
+        QComboBox* ports = Combo(w, "comboPortName");
+        EXPECT_EQ(ports->itemData(0, Qt::ToolTipRole).toString().toStdString(), sims[0]->slavePath());
+        EXPECT_EQ(ports->itemData(1, Qt::ToolTipRole).toString().toStdString(), NoPort(2) + " (not present)");
+        ports->setCurrentIndex(1); // COM2 leads nowhere
         Button(w, "btnOK")->click();
     });
     ASSERT_EQ(boxes.boxes().size(), 1u);
     ExpectBox(boxes.boxes()[0], "Unable to open COM2", "Error", 0x30);
+    EXPECT_EQ(boxes.boxes()[0].detail.toStdString(),
+              "COM2 is " + NoPort(2) + ".\nNot present: see the README's Serial ports.");
     EXPECT_EQ(win->PanelText(1), "Disconnected");
 
     runDialog([](QWidget* w) {

@@ -2,6 +2,7 @@
 // engineering build switch.
 #include "main_fixture.h"
 #include "support/disk_full.h"
+#include "support/named_pipe.h"
 
 #include "about.h"
 #include "monitor.h"
@@ -86,6 +87,18 @@ TEST_F(MainWindowTest, StoredBaudRateIsUsedAsStoredAndAHalfKeyIsIgnored)
     EXPECT_EQ(win->PanelText(1), "Disconnected");
     ASSERT_EQ(boxes.boxes().size(), 1u);
     ExpectBox(boxes.boxes()[0], "Unable to open COM1", "Error", 0x30);
+}
+
+TEST_F(MainWindowTest, AStoredBaudRateOutsideTheListStillOpensThePort)
+{
+    addSim(1);
+    writeDefaultFile(Pattern(3));
+    writeRegistry(1, 14400);
+    start();
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(serialPort->BaudRate(), 14400);
+    EXPECT_EQ(win->PanelText(0), "COM1: 14400,8,N,1");
+    EXPECT_EQ(win->PanelText(1), "Connected");
 }
 
 TEST_F(MainWindowTest, MissingDefaultFileIsReportedAndLeavesNoData)
@@ -189,6 +202,20 @@ TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
     EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
     EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
+}
+
+TEST_F(MainFileTest, APipeChosenAsTheFileIsRefusedWithTheFileBox)
+{
+    const QString pipe = workPath(QStringLiteral("pipe.mem"));
+    testsupport::NamedPipe fifo(pipe);
+    chooseFile(pipe);
+    boxes.expect(platform::IDOK);
+    click("btnReadFile");
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    ExpectBox(boxes.boxes()[0], "Unable to open file " + pipe, "File Open Error", 0x30);
+    EXPECT_EQ(fifo.waiting(), fifo.Size()) << "the pipe was read";
+    EXPECT_EQ(image(), defaults);
+    EXPECT_EQ(win->memFileName, "defkr5180.mem");
 }
 
 TEST_F(MainFileTest, WriteToFileSavesTheWholeImageAddingTheExtension)

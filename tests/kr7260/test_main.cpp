@@ -14,6 +14,7 @@
 #include "support/dialogs.h"
 #include "support/disk_full.h"
 #include "support/kr7260_sim.h"
+#include "support/named_pipe.h"
 #include "support/pty.h"
 
 #include <platform/filedialog.h>
@@ -236,6 +237,25 @@ TEST_F(MainWindowTest, ReadFromFileCancelledOrFailingChangesNothing)
     EXPECT_EQ(MainForm->StatusText(0), "before");
 }
 
+TEST_F(MainWindowTest, APipeChosenInReadFromFileIsRefusedWithTheFileBox)
+{
+    FillImage(5);
+    MainForm->SetStatusText(0, "before");
+    const QString pipe = FilePath("pipe.mem");
+    testsupport::NamedPipe fifo(pipe);
+    MessageBoxResponder boxes;
+    FileDialogScript dlg(pipe);
+    boxes.expect(platform::IDOK); // confirmation
+    boxes.expect(platform::IDOK); // the error
+    MainForm->btnFileOpen->click();
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[1].text, "There is a problem reading the file");
+    EXPECT_EQ(boxes.boxes()[1].caption, "File Error");
+    EXPECT_EQ(fifo.waiting(), fifo.Size()) << "the pipe was read";
+    EXPECT_EQ(MainForm->RadioImage.Get(0), 5);
+    EXPECT_EQ(MainForm->StatusText(0), "before");
+}
+
 TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
 {
     const QString path = FilePath("keep.mem");
@@ -360,6 +380,15 @@ TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)
         EXPECT_TRUE(handler.ran());
     };
     MessageBoxResponder boxes;
+    // Each item's tooltip names the device behind it, or that nothing is there.
+    ModalHandler tips([&](QWidget*) {
+        EXPECT_EQ(frmPorts->rbCom1->toolTip().toStdString(), ptys_[0]->slavePath());
+        EXPECT_EQ(frmPorts->rbCom3->toolTip(), tmp_.filePath("no-such-tty") + " (not present)");
+        EXPECT_EQ(frmPorts->rbCom4->toolTip(), "No serial device");
+        frmPorts->reject();
+    });
+    MainForm->mnuPortSelect->trigger();
+    ASSERT_TRUE(tips.ran());
     pick(&TfrmPorts::rbCom1, &TfrmPorts::rbCom2, "btnCancel");
     EXPECT_EQ(MainForm->ComPortNumber, 1);
     EXPECT_EQ(frmSerial->Port.path(), ptys_[0]->slavePath());

@@ -93,7 +93,7 @@ protected:
     }
     void feed(const Bytes& b) { proc.Receive(b.data(), int(b.size())); }
     // A timer tick after the given time.
-    void tick(std::chrono::milliseconds after = TTransferCore::ReplyAllowance)
+    void tick(std::chrono::milliseconds after = TTransferCore::DefaultReplyAllowance)
     {
         now += after;
         t.TimerTick();

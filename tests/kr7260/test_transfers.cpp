@@ -155,6 +155,10 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
 
 TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
 {
+    // Requests are counted: a loaded machine must not turn a slow reply into a resend.
+    link.ClosePort();
+    dlg.ReplyAllowance = std::chrono::seconds(5);
+    ASSERT_TRUE(link.OpenPort(1));
     imageFromRadio();
     EXPECT_EQ(run(TransferWrite, 2, 127), kWriteOk);
     settle();
