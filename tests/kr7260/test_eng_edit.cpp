@@ -101,14 +101,16 @@ TEST_F(EngineeringTest, OptionsLoadAndStoreTheirBitsAndWords)
     EXPECT_EQ(image.Get(6), 0xF0E1);   // 0x0001 only
     EXPECT_EQ(image.Get(25), 20);
 
-    // An untouched threshold keeps its word even where the percentage is coarser.
-    image.Set(23, 100);
-    image.Set(24, 403);
+    // The whole correlator is shown and stored back; an untouched threshold keeps its
+    // word even where the percentage is coarser (1613 shows 50 %, which would store 1600).
+    image.Set(23, 400);
+    image.Set(24, 1613);
     Run(editor, [&] {
         EXPECT_TRUE(editor.rbKr71->isChecked());
         editor.rbTocos->setChecked(true);
     }, Press::OK);
-    EXPECT_EQ(image.Get(24), 403);
+    EXPECT_EQ(image.Get(23), 400);
+    EXPECT_EQ(image.Get(24), 1613);
     EXPECT_EQ(image.Get(6), 0xF0E2);
 }
 
