@@ -1,8 +1,22 @@
 #include "progress.h"
 #include "ui_progress.h"
 
+#include <platform/misc.h>
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QWindow>
+
+namespace {
+
+// Window-system events (expose, paint, the repaint of what a closed box uncovered) but no
+// user input: the transfer blocks this thread between steps by design.
+constexpr QEventLoop::ProcessEventsFlags PaintOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+// How long a new window may take to be mapped and exposed by the window manager.
+constexpr int ExposeWaitMs = 500;
+
+} // namespace
 
 TfrmProgress* frmProgress = nullptr;
 
@@ -50,14 +64,41 @@ QProgressBar* TfrmProgress::Bar() const
 void TfrmProgress::ShowNow()
 {
     show();
-    // Let the window system map and expose the new window, taking no user input: the
-    // exchanges that follow block this thread by design.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    // A window manager maps the window some time after show(); until it is exposed,
+    // nothing painted reaches the screen. Wait for that, bounded.
+    QElapsedTimer waited;
+    waited.start();
+    QCoreApplication::processEvents(PaintOnly);
+    while (!(testAttribute(Qt::WA_Mapped) && windowHandle() && windowHandle()->isExposed()) &&
+           waited.elapsed() < ExposeWaitMs) {
+        platform::Sleep(5);
+        QCoreApplication::processEvents(PaintOnly);
+    }
     PaintNow();
 }
 
 void TfrmProgress::PaintNow()
 {
-    if (isVisible())
-        repaint();
+    if (!isVisible())
+        return;
+    // Take the expose and paint events queued since the last step, then paint the bar now.
+    QCoreApplication::processEvents(PaintOnly);
+    repaint();
+}
+
+void TfrmProgress::Begin(const char* title, int max)
+{
+    SetTitle(QString::fromLatin1(title));
+    SetRange(0, max);
+    ShowNow();
+}
+
+void TfrmProgress::Step(int n)
+{
+    StepBy(n);
+}
+
+void TfrmProgress::End()
+{
+    close();
 }
