@@ -2,7 +2,9 @@
 #include "ui_main.h"
 
 #include "about.h"
+#include "align.h"
 #include "commport.h"
+#include "ee_edit.h"
 #include "eeprom.h"
 #include "monitor.h"
 #include "progress.h"
@@ -85,13 +87,7 @@ void TfrmMain::ConnectHandlers()
     connect(ui->mnuFileWriteFile, &QAction::triggered, this, &TfrmMain::btnWriteFileClick);
     connect(ui->mnuFileExit, &QAction::triggered, this, &TfrmMain::mnuFileExitClick);
 
-    for (QPushButton* b : {ui->btnScan, ui->btnCTCSS, ui->btnChannelData, ui->btnSquelch, ui->btnOptions,
-                           ui->btnAlign, ui->btnEngineering, ui->btnEeprom, ui->btnDevelopment, ui->btnRemote})
-        connect(b, &QPushButton::clicked, this, &TfrmMain::EditClick);
-    for (QAction* a : {ui->mnuEditScan, ui->mnuEditCTCSS, ui->mnuEditChannelData, ui->mnuEditSquelch,
-                       ui->mnuEditOptions, ui->mnuEditAlign, ui->mnuEditEngineering, ui->mnuEditEeprom,
-                       ui->mnuEditDevelopment, ui->mnuEditRemote})
-        connect(a, &QAction::triggered, this, &TfrmMain::EditClick);
+    ConnectEditors();
 
     connect(ui->mnCommPort, &QAction::triggered, this, &TfrmMain::mnCommPortClick);
     connect(ui->mnAutoDetect, &QAction::triggered, this, &TfrmMain::mnAutoDetectClick);
@@ -475,7 +471,100 @@ void TfrmMain::ShowModalWindow(QWidget* window)
     }
 }
 
+namespace {
+
+enum class Opens { Modal, Modeless, Nothing };
+
+// The editor table: which button and Edit menu item open which window, how, and with
+// which set-up call first. A window is registered by SetEditor when it is made.
+struct EditorRow {
+    TfrmMain::Editor which;
+    QPushButton* Ui::TfrmMain::*button;
+    QAction* Ui::TfrmMain::*item;
+    Opens opens;
+    bool (TfrmMain::*setup)(QWidget* window); // may be null
+};
+
+using E = TfrmMain::Editor;
+using U = Ui::TfrmMain;
+const EditorRow EditorTable[] = {
+    {E::Scan, &U::btnScan, &U::mnuEditScan, Opens::Modal, nullptr},
+    {E::Ctcss, &U::btnCTCSS, &U::mnuEditCTCSS, Opens::Modal, nullptr},
+    // SLOT: set-up call frmRxChData->SetImage(eepromImage)
+    {E::ChannelData, &U::btnChannelData, &U::mnuEditChannelData, Opens::Modal, nullptr},
+    {E::Squelch, &U::btnSquelch, &U::mnuEditSquelch, Opens::Modal, nullptr},
+    {E::Options, &U::btnOptions, &U::mnuEditOptions, Opens::Modal, nullptr},
+    {E::Align, &U::btnAlign, &U::mnuEditAlign, Opens::Modal, &TfrmMain::PrepareAlignment},
+    {E::Eeprom, &U::btnEeprom, &U::mnuEditEeprom, Opens::Modal, &TfrmMain::PrepareEeprom},
+    {E::Engineering, &U::btnEngineering, &U::mnuEditEngineering, Opens::Modal, nullptr},
+    {E::Remote, &U::btnRemote, &U::mnuEditRemote, Opens::Modeless, nullptr},
+    // The development window is not reached from the main window.
+    {E::Development, &U::btnDevelopment, &U::mnuEditDevelopment, Opens::Nothing, nullptr},
+};
+
+const EditorRow* RowOf(TfrmMain::Editor which)
+{
+    for (const EditorRow& row : EditorTable)
+        if (row.which == which)
+            return &row;
+    return nullptr;
+}
+
+} // namespace
+
+void TfrmMain::ConnectEditors()
+{
+    for (const EditorRow& row : EditorTable) {
+        connect(ui->*row.button, &QPushButton::clicked, this, &TfrmMain::EditClick);
+        connect(ui->*row.item, &QAction::triggered, this, &TfrmMain::EditClick);
+    }
+}
+
+void TfrmMain::SetEditor(Editor which, QWidget* window)
+{
+    if (which != Editor::Count)
+        editors_[int(which)] = window;
+}
+
+QWidget* TfrmMain::EditorWindow(Editor which) const
+{
+    return which == Editor::Count ? nullptr : editors_[int(which)];
+}
+
+void TfrmMain::EditClick()
+{
+    QObject* s = sender();
+    for (const EditorRow& row : EditorTable)
+        if (s == ui->*row.button || s == ui->*row.item) {
+            OpenEditor(row.which);
+            return;
+        }
+}
+
+void TfrmMain::OpenEditor(Editor which)
+{
+    const EditorRow* row = RowOf(which);
+    if (!row || row->opens == Opens::Nothing)
+        return;
+    QWidget* window = EditorWindow(which);
+    if (row->setup && !(this->*row->setup)(window))
+        return;
+    if (!window)
+        return;
+    if (row->opens == Opens::Modal) {
+        ShowModalWindow(window);
+    } else {
+        window->show();
+        window->raise();
+    }
+}
+
 void TfrmMain::ShowAlignment()
+{
+    OpenEditor(Editor::Align);
+}
+
+bool TfrmMain::PrepareAlignment(QWidget* window)
 {
     const bool failed = !TImageTransfer(radioCmd, Progress(this)).ReadCalibration(*eepromImage);
 
@@ -484,40 +573,21 @@ void TfrmMain::ShowAlignment()
         if (platform::MessageBox(QStringLiteral("Unable to read radio calibration.\nContinue in offline mode?"),
                                  QStringLiteral("Comms Error"),
                                  platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL) != platform::IDOK)
-            return;
+            return false;
         offline = true;
     }
-    // SLOT (alignment window, not built yet): formAlign->SetOffline(offline); then show formAlign modal.
-    (void)offline;
+    if (auto* align = qobject_cast<TformAlign*>(window))
+        align->SetOffline(offline);
+    return true;
 }
 
-void TfrmMain::EditClick()
+bool TfrmMain::PrepareEeprom(QWidget* window)
 {
-    QObject* s = sender();
-    auto is = [s](QObject* button, QObject* item) { return s == button || s == item; };
-
-    if (is(ui->btnScan, ui->mnuEditScan)) {
-        // SLOT (not built yet): show frmScan modal.
-    } else if (is(ui->btnCTCSS, ui->mnuEditCTCSS)) {
-        // SLOT (not built yet): show frmCtcss modal.
-    } else if (is(ui->btnChannelData, ui->mnuEditChannelData)) {
-        // SLOT (not built yet): frmRxChData->SetImage(eepromImage); then show frmRxChData modal.
-    } else if (is(ui->btnSquelch, ui->mnuEditSquelch)) {
-        // SLOT (not built yet): show frmSquelch modal.
-    } else if (is(ui->btnOptions, ui->mnuEditOptions)) {
-        // SLOT (not built yet): show frmOptions modal.
-    } else if (is(ui->btnAlign, ui->mnuEditAlign)) {
-        ShowAlignment();
-    } else if (is(ui->btnEeprom, ui->mnuEditEeprom)) {
-        // SLOT (not built yet): frmEEpromEdit->SetSource(eepromImage, 28);
-        // frmEEpromEdit->SetHeaderFile("eerom_kr5180.h"); then show frmEEpromEdit modal.
-    } else if (is(ui->btnEngineering, ui->mnuEditEngineering)) {
-        // SLOT (not built yet): show frmEngOptions modal.
-    } else if (is(ui->btnRemote, ui->mnuEditRemote)) {
-        // SLOT (not built yet): show frmRemote modeless.
-    } else if (is(ui->btnDevelopment, ui->mnuEditDevelopment)) {
-        // Nothing: the development window is not reached from here.
+    if (auto* editor = qobject_cast<TfrmEEpromEdit*>(window)) {
+        editor->SetSource(eepromImage, ee::CalibrationWords * 2);
+        editor->SetHeaderFile(QStringLiteral("eerom_kr5180.h"));
     }
+    return true;
 }
 
 void TfrmMain::mnuCommsCommsMonitorClick()

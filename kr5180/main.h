@@ -33,6 +33,9 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
     enum : unsigned char { SourceNone = 0, SourceFile = 1, SourceRadio = 2 };
+    // The windows of the right-hand buttons and the Edit menu (the table is in main.cpp).
+    enum class Editor { Scan, Ctcss, ChannelData, Squelch, Options, Align, Eeprom, Engineering, Remote,
+                        Development, Count };
 
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -47,6 +50,11 @@ public:
     void btnReadFileClick();
     void btnWriteFileClick();
     void EditClick();
+    // Registers the window an editor button opens, as it is made at start-up.
+    void SetEditor(Editor which, QWidget* window);
+    QWidget* EditorWindow(Editor which) const;
+    // The row's set-up call, then the window, modal or modeless as its row says.
+    void OpenEditor(Editor which);
     void mnCommPortClick();
     void mnAutoDetectClick();
     void mnuCommsCommsMonitorClick();
@@ -56,6 +64,9 @@ public:
     bool OpenCommPort();
     void LoadMemFile(const QString& name);
     void ShowAlignment();
+    // Set-up calls of the editor table: false leaves the window unshown.
+    bool PrepareAlignment(QWidget* window);
+    bool PrepareEeprom(QWidget* window);
     void LoadPortSettings();
     void SavePortSettings();
     void UpdateStatusBar();
@@ -92,9 +103,11 @@ private:
     void ConnectHandlers();
     void SetPanel(int panel, const QString& text);
     void ShowModalWindow(QWidget* window);
+    void ConnectEditors();
 
     Ui::TfrmMain* ui;
     QLabel* panels[4] = {};
+    QWidget* editors_[int(Editor::Count)] = {};
     bool started = false;
     bool formClosedDone = false;
 };

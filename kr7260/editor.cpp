@@ -3,108 +3,16 @@
 #include "main.h"
 
 #include <QAbstractButton>
-#include <QAbstractScrollArea>
-#include <QEvent>
+#include <QAbstractSlider>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTextEdit>
 #include <algorithm>
+#include <bit>
 #include <stdexcept>
-
-// ---------------------------------------------------------------- help pane
-
-THelpPane::THelpPane(QTextEdit* helpText, QObject* parent) : QObject(parent), helpText_(helpText)
-{
-    focusHandler_ = [this](QObject* s) { FocusHelp(s); };
-    mouseHandler_ = [this](QObject* s) { MouseHelp(s); };
-}
-
-void THelpPane::Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse)
-{
-    Binding& b = watched_[widget];
-    b.owner = owner;
-    b.focus = focus;
-    b.mouse = mouse;
-    widget->setMouseTracking(true);
-    widget->installEventFilter(this);
-    // A scroll area's viewport gets the mouse, not the area.
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
-        if (QWidget* vp = area->viewport(); vp && !watched_.contains(vp)) {
-            watched_[vp] = b;
-            vp->setMouseTracking(true);
-            vp->installEventFilter(this);
-        }
-    }
-}
-
-void THelpPane::Bind(QWidget* control, const QString& sentence, bool mouseOnly)
-{
-    if (!control)
-        return;
-    sentences_[control] = sentence;
-    Watch(control, control, !mouseOnly, true);
-    for (QWidget* child : control->findChildren<QWidget*>()) {
-        if (!watched_.contains(child))
-            Watch(child, control, !mouseOnly, true);
-    }
-}
-
-void THelpPane::BindSilent(QWidget* widget)
-{
-    if (widget)
-        Watch(widget, widget, false, true);
-}
-
-QString THelpPane::SentenceFor(QObject* sender) const { return sentences_.value(sender); }
-
-void THelpPane::FocusHelp(QObject* sender)
-{
-    if (!helpText_)
-        return;
-    helpText_->clear();
-    const QString sentence = SentenceFor(sender);
-    if (!sentence.isEmpty())
-        helpText_->append(sentence);
-}
-
-void THelpPane::MouseHelp(QObject* sender) { FocusHelp(sender); }
-
-void THelpPane::SetHandlers(Handler focusHelp, Handler mouseHelp)
-{
-    focusHandler_ = focusHelp ? std::move(focusHelp) : [this](QObject* s) { FocusHelp(s); };
-    mouseHandler_ = mouseHelp ? std::move(mouseHelp) : [this](QObject* s) { MouseHelp(s); };
-}
-
-bool THelpPane::eventFilter(QObject* watched, QEvent* event)
-{
-    const auto it = watched_.constFind(watched);
-    if (it == watched_.constEnd())
-        return QObject::eventFilter(watched, event);
-    const Binding b = it.value();
-    switch (event->type()) {
-    case QEvent::FocusIn:
-        if (b.focus)
-            focusHandler_(b.owner);
-        break;
-    case QEvent::MouseMove:
-        if (b.mouse && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
-            mouseHandler_(b.owner);
-            // Handled here: the parent must not see it too and empty the pane again.
-            return true;
-        }
-        break;
-    case QEvent::Destroy:
-        watched_.remove(watched);
-        sentences_.remove(watched);
-        break;
-    default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
-}
 
 // ---------------------------------------------------------------- editor protocol
 
@@ -161,20 +69,124 @@ void TEditorForm::ReadOptionBytes()
     }
 }
 
+std::int32_t TEditorForm::WorkingWord(int word) const
+{
+    if (word >= kr72map::WordOptions3 && word <= kr72map::WordOptions6) {
+        const int i = (word - kr72map::WordOptions3) * 2;
+        return (std::int32_t(OptionBytes[i + 1]) << 8) | OptionBytes[i];
+    }
+    return image().Get(word);
+}
+
+void TEditorForm::SetWorkingWord(int word, std::int32_t value)
+{
+    if (word >= kr72map::WordOptions3 && word <= kr72map::WordOptions6) {
+        const int i = (word - kr72map::WordOptions3) * 2;
+        OptionBytes[i] = std::uint8_t(value & 0xFF);
+        OptionBytes[i + 1] = std::uint8_t((value >> 8) & 0xFF);
+        return;
+    }
+    image().Set(word, value);
+}
+
+void TEditorForm::BindBit(QAbstractButton* box, int word, std::uint16_t mask, bool inverted)
+{
+    bindings_.push_back({Kind::Bit, box, word, mask, inverted ? 1 : 0});
+}
+
+void TEditorForm::BindChoice(QAbstractButton* button, int word, std::uint16_t mask, int value)
+{
+    bindings_.push_back({Kind::Choice, button, word, mask, value});
+}
+
+void TEditorForm::BindValue(QWidget* control, int word, std::uint16_t mask)
+{
+    bindings_.push_back({Kind::Value, control, word, mask, 0});
+}
+
+namespace {
+
+int FieldOf(std::int32_t word, std::uint16_t mask)
+{
+    return mask ? int((std::uint32_t(word) & mask) >> std::countr_zero(mask)) : 0;
+}
+
+std::int32_t WithField(std::int32_t word, std::uint16_t mask, int field)
+{
+    if (!mask)
+        return word;
+    const std::uint32_t placed = (std::uint32_t(field) << std::countr_zero(mask)) & mask;
+    return std::int32_t((std::uint32_t(word) & ~std::uint32_t(mask)) | placed);
+}
+
+} // namespace
+
+void TEditorForm::LoadBindings()
+{
+    for (const Binding& b : bindings_) {
+        const int field = FieldOf(WorkingWord(b.word), b.mask);
+        switch (b.kind) {
+        case Kind::Bit:
+            static_cast<QAbstractButton*>(b.control)->setChecked((field != 0) != (b.value != 0));
+            break;
+        case Kind::Choice:
+            if (field == b.value)
+                static_cast<QAbstractButton*>(b.control)->setChecked(true);
+            break;
+        case Kind::Value:
+            // The control clamps into its own range.
+            if (auto* slider = qobject_cast<QAbstractSlider*>(b.control))
+                slider->setValue(field);
+            else if (auto* spin = qobject_cast<QSpinBox*>(b.control))
+                spin->setValue(field);
+            break;
+        }
+    }
+}
+
+void TEditorForm::StoreBindings()
+{
+    for (const Binding& b : bindings_) {
+        const std::int32_t word = WorkingWord(b.word);
+        switch (b.kind) {
+        case Kind::Bit: {
+            const bool on = static_cast<QAbstractButton*>(b.control)->isChecked() != (b.value != 0);
+            SetWorkingWord(b.word, on ? (word | b.mask) : (word & ~std::int32_t(b.mask)));
+            break;
+        }
+        case Kind::Choice:
+            if (static_cast<QAbstractButton*>(b.control)->isChecked())
+                SetWorkingWord(b.word, WithField(word, b.mask, b.value));
+            break;
+        case Kind::Value:
+            if (auto* slider = qobject_cast<QAbstractSlider*>(b.control))
+                SetWorkingWord(b.word, WithField(word, b.mask, slider->value()));
+            else if (auto* spin = qobject_cast<QSpinBox*>(b.control))
+                SetWorkingWord(b.word, WithField(word, b.mask, spin->value()));
+            break;
+        }
+    }
+}
+
 void TEditorForm::FormShow()
 {
     const TRadioImage::Words words = image().Snapshot();
     std::copy(words.begin(), words.end(), ImageBackup.begin());
     ReadOptionBytes();
+    LoadBindings();
     LoadControls();
 }
 
-void TEditorForm::OKBtnClick()
+bool TEditorForm::OKBtnClick()
 {
+    if (!CheckControls())
+        return false;
+    StoreBindings();
     StoreControls();
     TRadioImage& img = image();
     for (int w = 0; w < 4; ++w)
         img.Set(kr72map::WordOptions3 + w, (std::int32_t(OptionBytes[2 * w + 1]) << 8) | OptionBytes[2 * w]);
+    return true;
 }
 
 void TEditorForm::CancelBtnClick()
@@ -189,14 +201,19 @@ void TEditorForm::BindOkCancel(QAbstractButton* ok, QAbstractButton* cancel)
     cancelButton_ = cancel;
     if (ok)
         connect(ok, &QAbstractButton::clicked, this, [this] {
-            OKBtnClick();
-            accept();
+            if (OKBtnClick())
+                accept();
         });
     if (cancel)
-        connect(cancel, &QAbstractButton::clicked, this, [this] {
-            CancelBtnClick();
-            reject();
-        });
+        connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void TEditorForm::done(int result)
+{
+    // Cancel, Escape and the close box all leave the image as it was when shown.
+    if (result != QDialog::Accepted && isVisible())
+        CancelBtnClick();
+    QDialog::done(result);
 }
 
 THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText)

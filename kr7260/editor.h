@@ -1,71 +1,26 @@
-// What every editor window shares: the help pane and the editor protocol.
-//
-// Help pane: a read-only HelpText shows one fixed sentence for the control under
-// the mouse or with the focus. THelpPane binds controls to it with an event filter:
-// focus-ins go to FocusHelp, mouse moves to MouseHelp; panels, the pane itself and
-// the window are bound for mouse moves only and have no sentence, so moving over
-// them empties the pane.
+// What every KR7260 editor window shares: the editor protocol, its field bindings and
+// the help pane (widgets/helppane.h).
 //
 // Editor protocol (TEditorForm): on show the whole image is copied into ImageBackup
-// and words 3 to 6 into OptionBytes, then the window loads its controls. OK stores
-// the controls and writes OptionBytes back into words 3 to 6; Cancel copies
-// ImageBackup back over the whole image. Closing by the close box does neither.
+// and words 3 to 6 into OptionBytes, then the bound controls and the window's own
+// controls are loaded. OK checks the controls (nothing is stored when a check fails,
+// and the window stays open), stores the bound controls and the window's own, and
+// writes OptionBytes back into words 3 to 6. Cancel, Escape and the close box copy
+// ImageBackup back over the whole image, undoing sub-windows' stores too.
 #pragma once
 
 #include "radio_image.h"
 
+#include <widgets/helppane.h>
+
 #include <QDialog>
-#include <QHash>
-#include <QObject>
-#include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <vector>
 
 class QAbstractButton;
 class QTextEdit;
 class QWidget;
-
-class THelpPane : public QObject {
-    Q_OBJECT
-public:
-    using Handler = std::function<void(QObject* sender)>;
-
-    explicit THelpPane(QTextEdit* helpText, QObject* parent = nullptr);
-
-    // A control with a sentence: focus and mouse both show it (mouseOnly: mouse moves only).
-    // Its child widgets (a spin box's editor, a combo's line edit) count as the control.
-    void Bind(QWidget* control, const QString& sentence, bool mouseOnly = false);
-    // A panel, the pane itself or the window: mouse moves empty the pane.
-    void BindSilent(QWidget* widget);
-
-    QString SentenceFor(QObject* sender) const;
-    QTextEdit* helpText() const { return helpText_; }
-
-    // Clears the pane, then shows the sender's sentence, if it has one.
-    void FocusHelp(QObject* sender);
-    void MouseHelp(QObject* sender);
-
-    // The window's own handlers, when it wants to see the events (default: the pane's).
-    void SetHandlers(Handler focusHelp, Handler mouseHelp);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse);
-
-    struct Binding {
-        QWidget* owner = nullptr;
-        bool focus = false;
-        bool mouse = false;
-    };
-    QTextEdit* helpText_;
-    QHash<QObject*, Binding> watched_;
-    QHash<QObject*, QString> sentences_;
-    Handler focusHandler_;
-    Handler mouseHandler_;
-};
 
 class TEditorForm : public QDialog {
     Q_OBJECT
@@ -87,26 +42,58 @@ public:
     // Copies words 3 to 6 into OptionBytes again (after a sub-window stored into them).
     void ReadOptionBytes();
 
-    // The protocol steps. FormShow runs on every showing of the window.
+    // A word as the window edits it: words 3 to 6 from OptionBytes (16 bits), the
+    // others from the image.
+    std::int32_t WorkingWord(int word) const;
+    void SetWorkingWord(int word, std::int32_t value);
+
+    // The protocol steps. FormShow runs on every showing of the window. OKBtnClick
+    // returns false, storing nothing, when CheckControls refuses.
     void FormShow();
-    void OKBtnClick();
+    bool OKBtnClick();
     void CancelBtnClick();
 
     THelpPane* Help = nullptr; // made by SetHelpPane
 
 protected:
+    // Field bindings: each control is tied to its bits once and loaded and stored with
+    // the others. A field is (word & mask) shifted down to bit 0.
+    // A check box (or radio button) set when the field is not 0; stored as all mask
+    // bits set or clear. inverted: checked when the field is 0.
+    void BindBit(QAbstractButton* box, int word, std::uint16_t mask, bool inverted = false);
+    // A radio button checked when the field equals value; stores value when checked.
+    void BindChoice(QAbstractButton* button, int word, std::uint16_t mask, int value);
+    // A scroll bar, slider or spin box showing the field, clamped into its range for
+    // display; OK stores the clamped value.
+    void BindValue(QWidget* control, int word, std::uint16_t mask);
+
     // The window's own part: image and OptionBytes to controls, controls back.
+    // CheckControls shows its own message and returns false to refuse OK.
     virtual void LoadControls() {}
+    virtual bool CheckControls() { return true; }
     virtual void StoreControls() {}
 
-    // OK runs OKBtnClick and closes with OK; Cancel (and the Escape key) runs
-    // CancelBtnClick and closes with Cancel.
+    // OK runs OKBtnClick and closes with OK when it stored; Cancel (and Escape) closes
+    // with Cancel, which restores the image.
     void BindOkCancel(QAbstractButton* ok, QAbstractButton* cancel);
     THelpPane* SetHelpPane(QTextEdit* helpText);
 
+    void done(int result) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    enum class Kind { Bit, Choice, Value };
+    struct Binding {
+        Kind kind;
+        QWidget* control;
+        int word;
+        std::uint16_t mask;
+        int value; // Bit: 1 = inverted; Choice: the value
+    };
+    void LoadBindings();
+    void StoreBindings();
+
+    std::vector<Binding> bindings_;
     QAbstractButton* cancelButton_ = nullptr;
 };

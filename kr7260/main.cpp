@@ -126,10 +126,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFor
         connect(b, &QPushButton::clicked, this, [this, b] { SpeedBtnClick(b); });
     for (QAction* a : {mnuWriteRadio, mnuFileSave, mnuReadRadio, mnuFileOpen})
         connect(a, &QAction::triggered, this, [this, a] { SpeedBtnClick(a); });
-    for (QPushButton* b : {btnScanDuplex, btnCtcss, btnSelcall, btnChannel, btnOptions, EditRadioHardware, btnEngineering})
-        connect(b, &QPushButton::clicked, this, [this, b] { EditButtonClick(b); });
-    for (QAction* a : {mnuScanDuplex, mnuCtcss, mnuSelcall, mnuChannel, mnuOptions, mnuSql, mnuEngineering})
-        connect(a, &QAction::triggered, this, [this, a] { EditButtonClick(a); });
+    ConnectEditors();
     connect(mnuPortSelect, &QAction::triggered, this, &TMainForm::mnuPortSelectClick);
     connect(mnuHelpAbout, &QAction::triggered, this, &TMainForm::mnuHelpAboutClick);
     connect(mnuFileExit, &QAction::triggered, this, &TMainForm::mnuFileExitClick);
@@ -326,23 +323,35 @@ void TMainForm::SpeedBtnClick(QObject* sender)
     }
 }
 
-TMainForm::Editor TMainForm::EditorForSender(QObject* sender) const
+namespace {
+
+// The editor table: which button and Edit menu item open which window (always modal;
+// no editor needs a set-up call). A window is registered by SetEditor when it is made.
+struct EditorRow {
+    TMainForm::Editor which;
+    QPushButton* TMainForm::*button;
+    QAction* TMainForm::*item;
+};
+
+constexpr EditorRow EditorTable[] = {
+    {TMainForm::Editor::ScanDuplex, &TMainForm::btnScanDuplex, &TMainForm::mnuScanDuplex},
+    {TMainForm::Editor::Ctcss, &TMainForm::btnCtcss, &TMainForm::mnuCtcss},
+    {TMainForm::Editor::Selcall, &TMainForm::btnSelcall, &TMainForm::mnuSelcall},
+    {TMainForm::Editor::ChannelData, &TMainForm::btnChannel, &TMainForm::mnuChannel},
+    {TMainForm::Editor::Options, &TMainForm::btnOptions, &TMainForm::mnuOptions},
+    {TMainForm::Editor::SquelchSMeter, &TMainForm::EditRadioHardware, &TMainForm::mnuSql},
+    {TMainForm::Editor::Engineering, &TMainForm::btnEngineering, &TMainForm::mnuEngineering},
+};
+
+} // namespace
+
+void TMainForm::ConnectEditors()
 {
-    if (sender == btnScanDuplex || sender == mnuScanDuplex)
-        return Editor::ScanDuplex;
-    if (sender == btnCtcss || sender == mnuCtcss)
-        return Editor::Ctcss;
-    if (sender == btnSelcall || sender == mnuSelcall)
-        return Editor::Selcall;
-    if (sender == btnChannel || sender == mnuChannel)
-        return Editor::ChannelData;
-    if (sender == btnOptions || sender == mnuOptions)
-        return Editor::Options;
-    if (sender == EditRadioHardware || sender == mnuSql)
-        return Editor::SquelchSMeter;
-    if (sender == btnEngineering || sender == mnuEngineering)
-        return Editor::Engineering;
-    return Editor::Count;
+    for (const EditorRow& row : EditorTable) {
+        const Editor which = row.which;
+        connect(this->*row.button, &QPushButton::clicked, this, [this, which] { OpenEditor(which); });
+        connect(this->*row.item, &QAction::triggered, this, [this, which] { OpenEditor(which); });
+    }
 }
 
 void TMainForm::SetEditor(Editor which, QDialog* window)
@@ -359,21 +368,27 @@ QDialog* TMainForm::EditorWindow(Editor which) const
 
 void TMainForm::UpdateEditorButtons()
 {
-    // An editor that is not part of this build leaves its button and menu entry disabled.
-    const std::pair<QPushButton*, QAction*> twins[] = {
-        {btnScanDuplex, mnuScanDuplex}, {btnCtcss, mnuCtcss},   {btnSelcall, mnuSelcall},
-        {btnChannel, mnuChannel},       {btnOptions, mnuOptions}, {EditRadioHardware, mnuSql},
-    };
-    for (const auto& [button, action] : twins) {
-        const bool present = EditorWindow(EditorForSender(button)) != nullptr;
-        button->setEnabled(present);
-        action->setEnabled(present);
+    // An editor that is not part of this build leaves its button and menu entry disabled;
+    // the engineering pair stays disabled and hidden whatever is registered.
+    for (const EditorRow& row : EditorTable) {
+        if (row.which == Editor::Engineering)
+            continue;
+        const bool present = EditorWindow(row.which) != nullptr;
+        (this->*row.button)->setEnabled(present);
+        (this->*row.item)->setEnabled(present);
     }
 }
 
 void TMainForm::EditButtonClick(QObject* sender)
 {
-    if (QDialog* editor = EditorWindow(EditorForSender(sender)))
+    for (const EditorRow& row : EditorTable)
+        if (sender == this->*row.button || sender == this->*row.item)
+            OpenEditor(row.which);
+}
+
+void TMainForm::OpenEditor(Editor which)
+{
+    if (QDialog* editor = EditorWindow(which))
         editor->exec();
 }
 

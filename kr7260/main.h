@@ -62,9 +62,11 @@ public:
     QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString& text);
 
-    // Registers the window an editor button opens; a button whose window is absent is disabled.
+    // Registers the window an editor button opens (the table is in main.cpp); a button
+    // whose window is absent is disabled.
     void SetEditor(Editor which, QDialog* window);
     QDialog* EditorWindow(Editor which) const;
+    void OpenEditor(Editor which);
 
     // Handlers.
     void FormCreate();
@@ -122,7 +124,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    Editor EditorForSender(QObject* sender) const;
+    void ConnectEditors();
     void UpdateEditorButtons();
 
     Ui::TMainForm* ui;

@@ -1,0 +1,91 @@
+// Editor fixture for the KR5180 windows: the shared memory image filled with a pattern,
+// an editor shown on it, OK, Cancel or the close box pressed, and the image compared
+// byte by byte.
+#pragma once
+
+#include "eeprom.h"
+
+#include "support/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace k5test {
+
+class EditorTest : public ::testing::Test {
+protected:
+    enum class Press { OK, Cancel, CloseBox };
+    using Bytes = std::vector<std::uint8_t>;
+
+    void SetUp() override
+    {
+        previous_ = eepromImage;
+        eepromImage = &image;
+        FillPattern();
+    }
+    void TearDown() override { eepromImage = previous_; }
+
+    // Every byte a distinct value, so a stray store shows.
+    void FillPattern(int seed = 0x35)
+    {
+        for (int a = 0; a < ee::ImageSize; ++a)
+            image.SetByte(a, (a * 37 + seed) & 0xFF);
+    }
+    Bytes Snapshot()
+    {
+        Bytes b(ee::ImageSize);
+        image.CopyOut(0, b.data(), ee::ImageSize);
+        return b;
+    }
+    // The addresses whose byte differs from `before`.
+    std::vector<int> Changed(const Bytes& before)
+    {
+        const Bytes now = Snapshot();
+        std::vector<int> addresses;
+        for (int a = 0; a < ee::ImageSize; ++a)
+            if (now[a] != before[a])
+                addresses.push_back(a);
+        return addresses;
+    }
+
+    void Show(QWidget& window) { window.show(); QApplication::processEvents(); }
+    void Finish(QWidget& window, Press press, const char* okName = "OKBtn", const char* cancelName = "CancelBtn")
+    {
+        switch (press) {
+        case Press::OK: Button(window, okName)->click(); break;
+        case Press::Cancel: Button(window, cancelName)->click(); break;
+        case Press::CloseBox: window.close(); break;
+        }
+        QApplication::processEvents();
+    }
+    // Shows the window (its load runs), lets act work on its controls, presses a button.
+    void Run(QWidget& window, const std::function<void()>& act, Press press)
+    {
+        Show(window);
+        if (act)
+            act();
+        Finish(window, press);
+        if (window.isVisible())
+            window.hide();
+    }
+    static QAbstractButton* Button(QWidget& window, const char* name)
+    {
+        auto* b = window.findChild<QAbstractButton*>(name);
+        EXPECT_NE(b, nullptr) << name;
+        return b;
+    }
+
+    EEPROM image{ee::ImageSize};
+
+private:
+    EEPROM* previous_ = nullptr;
+};
+
+} // namespace k5test

@@ -1,0 +1,95 @@
+// The editor protocol's field bindings and the refusal of OK, on the editor fixture.
+#include "editor_fixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+class TBoundEditor : public TEditorForm {
+public:
+    TBoundEditor()
+    {
+        auto* lay = new QVBoxLayout(this);
+        for (QWidget* w : std::initializer_list<QWidget*>{chkOption, chkInverted, rbLow, rbHigh, hsbRate, OKBtn, CancelBtn})
+            lay->addWidget(w);
+        OKBtn->setObjectName("OKBtn");
+        CancelBtn->setObjectName("CancelBtn");
+        hsbRate->setRange(1, 60);
+        BindBit(chkOption, 3, 0x0040);
+        BindBit(chkInverted, 11, 0x1000, true);
+        BindChoice(rbLow, 4, 0x0300, 1);
+        BindChoice(rbHigh, 4, 0x0300, 2);
+        BindValue(hsbRate, 9, 0xFF00);
+        BindOkCancel(OKBtn, CancelBtn);
+    }
+    bool CheckControls() override { return !refuse; }
+
+    QCheckBox* chkOption = new QCheckBox(this);
+    QCheckBox* chkInverted = new QCheckBox(this);
+    QRadioButton* rbLow = new QRadioButton(this);
+    QRadioButton* rbHigh = new QRadioButton(this);
+    QScrollBar* hsbRate = new QScrollBar(Qt::Horizontal, this);
+    QPushButton* OKBtn = new QPushButton("OK", this);
+    QPushButton* CancelBtn = new QPushButton("Cancel", this);
+    bool refuse = false;
+};
+
+using k7test::EditorTest;
+
+TEST_F(EditorTest, BindingsLoadAndStoreOnlyTheirBits)
+{
+    FillPattern();
+    image.Set(3, 0x0040);
+    image.Set(4, 0xFEFF | 0x0200);  // choice field = 2
+    image.Set(9, 0xC8AB);           // rate 200: shown as 60
+    image.Set(11, 0x0000);          // inverted bit clear: box checked
+    const TRadioImage::Words before = image.Snapshot();
+    TBoundEditor editor;
+    Run(editor, [&] {
+        EXPECT_TRUE(editor.chkOption->isChecked());
+        EXPECT_TRUE(editor.chkInverted->isChecked());
+        EXPECT_TRUE(editor.rbHigh->isChecked());
+        EXPECT_EQ(editor.hsbRate->value(), 60);
+        editor.chkOption->setChecked(false);
+        editor.chkInverted->setChecked(false);
+        editor.rbLow->setChecked(true);
+    }, Press::OK);
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+    EXPECT_EQ(Changed(before), (std::vector<int>{3, 4, 9, 11}));
+    EXPECT_EQ(image.Get(3), 0x0000);
+    EXPECT_EQ(image.Get(4), 0xFDFF);   // field 1, every other bit as read
+    EXPECT_EQ(image.Get(9), 0x3CAB);   // the clamped rate, low byte as read
+    EXPECT_EQ(image.Get(11), 0x1000);
+}
+
+TEST_F(EditorTest, CancelCloseBoxAndRefusedOkLeaveTheImage)
+{
+    FillPattern();
+    const TRadioImage::Words before = image.Snapshot();
+    TBoundEditor editor;
+    for (Press press : {Press::Cancel, Press::CloseBox}) {
+        Run(editor, [&] {
+            editor.chkOption->toggle();
+            image.Set(100, 7); // a store straight into the image, as a sub-window makes
+        }, press);
+        EXPECT_EQ(editor.result(), QDialog::Rejected);
+        EXPECT_TRUE(Changed(before).empty());
+    }
+
+    editor.refuse = true;
+    Show(editor);
+    editor.chkOption->toggle();
+    editor.OKBtn->click();
+    EXPECT_TRUE(editor.isVisible()); // the window stays open, nothing stored
+    EXPECT_TRUE(Changed(before).empty());
+    editor.refuse = false;
+    editor.OKBtn->click();
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(image.Get(3) & 0x0040, (before[3] & 0x0040) ^ 0x0040);
+}
+
+} // namespace
