@@ -395,7 +395,7 @@ void TfrmEEpromEdit::StartLine(const QString& text)
     memoLine = text;
     ui->memoEE->setPlainText(memoLine);
     if (isVisible())
-        repaint(); // the exchange that follows blocks this thread
+        ui->memoEE->repaint(); // the exchange that follows blocks this thread
 }
 
 void TfrmEEpromEdit::EndLine(const QString& text)

@@ -47,8 +47,14 @@ void TfrmProgress::SetRange(int min, int max)
 
 void TfrmProgress::StepBy(int n)
 {
+    // Take what the window system queued since the last step (a late expose). The bar
+    // paints a visible change of position at once by itself; the update covers a change
+    // it judges too small, painted by the next step at the latest.
+    if (isVisible()) {
+        QCoreApplication::processEvents(PaintOnly);
+        ui->ProgressBar->update();
+    }
     ui->ProgressBar->setValue(ui->ProgressBar->value() + n);
-    PaintNow();
 }
 
 int TfrmProgress::Position() const
