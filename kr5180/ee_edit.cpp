@@ -56,6 +56,8 @@ TfrmEEpromEdit::TfrmEEpromEdit(KR5100* radio, QWidget* parent, TTransferProgress
     connect(ui->btnReset, &QPushButton::clicked, this, &TfrmEEpromEdit::btnResetClick);
     connect(ui->btnProgrMode, &QPushButton::clicked, this, &TfrmEEpromEdit::btnProgrModeClick);
 
+    ui->memoEE->viewport()->setBackgroundRole(QPalette::Window); // coloured as the form
+
     QTableWidget* grid = ui->sg_eeprom;
     grid->verticalHeader()->setDefaultSectionSize(RowHeight);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
