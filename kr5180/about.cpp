@@ -4,13 +4,12 @@
 #include "version.h"
 
 #include <platform/shell.h>
+#include <platform/window.h>
 
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 TAboutBox* AboutBox = nullptr;
 
@@ -64,8 +63,7 @@ void TAboutBox::FormCreate()
 void TAboutBox::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreen(this);
     FormShow();
 }
 

@@ -1,6 +1,8 @@
 #include "commport.h"
 #include "ui_commport.h"
 
+#include <platform/serial_device.h>
+
 TfrmCommPort::TfrmCommPort(QWidget* owner, PortSettings* settings_)
     : QDialog(owner), settings(settings_), selectedPort(1), ui(new Ui::TfrmCommPort)
 {
@@ -12,8 +14,12 @@ TfrmCommPort::TfrmCommPort(QWidget* owner, PortSettings* settings_)
         selectedPort = 1;
 
     ui->comboPortName->clear();
-    for (int n = 1; n <= 8; ++n)
+    for (int n = 1; n <= 8; ++n) {
         ui->comboPortName->addItem(QString::fromLatin1(PortNames[n]));
+        // The device behind the name, or that there is none.
+        ui->comboPortName->setItemData(n - 1, QString::fromStdString(platform::DescribePort(PortNames[n])),
+                                       Qt::ToolTipRole);
+    }
     ui->comboPortName->setCurrentIndex(selectedPort - 1);
 
     ui->comboBaud->clear();

@@ -112,8 +112,9 @@ int EEbuffer::LoadFromFile(const char* fileName)
 {
     if (fileName == nullptr || *fileName == '\0')
         return -1;
+    // A pipe or device is refused before open() could wait on it.
     QFile file(QFile::decodeName(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!platform::IsRegularFile(file.fileName()) || !file.open(QIODevice::ReadOnly))
         return -1;
     // Read into a scratch copy first so a failed read leaves the image as it was.
     std::vector<char> scratch(static_cast<std::size_t>(size));

@@ -33,6 +33,16 @@ constexpr int RxChannels = 216;      // 216 + 2 * (c - 41), c = 41..60
 constexpr int RxChannelCount = 20;
 constexpr int ChannelStepHz = 12500;
 constexpr int ChannelCodeOffset = 128; // channel n travels as n + 128
+constexpr int CbChannels = 40, FirstRxChannel = 41, LastRxChannel = 60;
+constexpr int RxChannelMaxWord = 65534; // the highest count below the 0xFFFF "not in use" mark
+
+// Bits of the option bytes.
+constexpr int ScanEnabled = 0x08;                          // byte 34
+constexpr int ThreeBeeps = 0x01, GroupScanMem2 = 0x02,     // byte 35
+              Ptt2223Disabled = 0x04, TxRxOnlyDisabled = 0x10, PriorityPttExit = 0x80;
+constexpr int CtcssEnabled = 0x01, Ctcss535Disabled = 0x02, // byte 38
+              CtcssDuplexDisabled = 0x04, CtcssNarrow = 0x08, BusyLockoutOverride = 0x10,
+              BusyLockout = 0x20, CcirToneSet = 0x40;
 } // namespace ee
 
 class EEPROM : public EEbuffer {

@@ -9,6 +9,7 @@
 #include "monitor.h"
 #include "progress.h"
 #include "radio.h"
+#include "rxchdata.h"
 #include "serialport.h"
 #include "transfer.h"
 #include "version.h"
@@ -21,11 +22,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QStatusBar>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -112,13 +115,47 @@ void TfrmMain::ApplyBuildVisibility()
     }
 }
 
+namespace {
+
+// The file panel: a long text is elided in the middle so the file's own name stays in
+// view; the whole text is the tooltip.
+class ElidedPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void SetFullText(const QString& text)
+    {
+        full = text;
+        setToolTip(text);
+        Elide();
+    }
+    const QString& FullText() const { return full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide()
+    {
+        // The indent is on the aligned side only; a pixel to spare for rounding.
+        const int room = std::max(0, contentsRect().width() - 2 * margin() - indent() - 1);
+        setText(fontMetrics().elidedText(full, Qt::ElideMiddle, room));
+    }
+    QString full;
+};
+
+} // namespace
+
 void TfrmMain::MakeStatusPanels()
 {
     QStatusBar* bar = ui->StatusBar;
     for (QLabel* l : panels)
         delete l;
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(bar);
+        QLabel* label = i < 3 ? new QLabel(bar) : new ElidedPanel(bar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
@@ -247,9 +284,13 @@ bool TfrmMain::OpenCommPort()
     if (n < 1 || n > 8 || !serialPort)
         return false;
     const bool opened = serialPort->SerialPortOpen(PortNames[n], portSettings.baudRate);
-    if (!opened)
+    if (!opened) {
+        // Which device, why, and what to do: behind the box's details and on standard error.
+        const QString why = QString::fromStdString(platform::PortOpenFailure(PortNames[n]));
+        std::fprintf(stderr, "Unable to open %s: %s\n", PortNames[n], qPrintable(QString(why).replace('\n', ' ')));
         platform::MessageBox(QStringLiteral("Unable to open ") + QString::fromLatin1(PortNames[n]),
-                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION);
+                             QStringLiteral("Error"), platform::MB_ICONEXCLAMATION, why);
+    }
     return opened;
 }
 
@@ -267,9 +308,17 @@ int TfrmMain::AutoDetectPort()
         if (radioCmd->QueryVersion() == 0)
             found = n;
     }
-    if (found)
+    if (found) {
         portSettings.portNumber = found;
-    return found;
+        return found;
+    }
+    // No radio: back to the port the user chose, not the last one tried. One that will
+    // not open stays closed and the status bar says "Disconnected".
+    serialPort->SerialPortClose();
+    const int chosen = portSettings.portNumber;
+    if (chosen >= 1 && chosen <= 8)
+        serialPort->SerialPortOpen(PortNames[chosen], portSettings.baudRate);
+    return 0;
 }
 
 void TfrmMain::mnCommPortClick()
@@ -319,15 +368,18 @@ void TfrmMain::SetPanel(int panel, const QString& text)
 {
     if (!panels[panel])
         return;
-    panels[panel]->setText(text);
     if (panel == 3)
-        panels[panel]->setToolTip(text);
+        static_cast<ElidedPanel*>(panels[panel])->SetFullText(text);
+    else
+        panels[panel]->setText(text);
 }
 
 QString TfrmMain::PanelText(int panel) const
 {
     if (panel < 0 || panel > 3 || !panels[panel])
         return {};
+    if (panel == 3)
+        return static_cast<const ElidedPanel*>(panels[panel])->FullText();
     return panels[panel]->text();
 }
 
@@ -490,8 +542,7 @@ using U = Ui::TfrmMain;
 const EditorRow EditorTable[] = {
     {E::Scan, &U::btnScan, &U::mnuEditScan, Opens::Modal, nullptr},
     {E::Ctcss, &U::btnCTCSS, &U::mnuEditCTCSS, Opens::Modal, nullptr},
-    // SLOT: set-up call frmRxChData->SetImage(eepromImage)
-    {E::ChannelData, &U::btnChannelData, &U::mnuEditChannelData, Opens::Modal, nullptr},
+    {E::ChannelData, &U::btnChannelData, &U::mnuEditChannelData, Opens::Modal, &TfrmMain::PrepareChannelData},
     {E::Squelch, &U::btnSquelch, &U::mnuEditSquelch, Opens::Modal, nullptr},
     {E::Options, &U::btnOptions, &U::mnuEditOptions, Opens::Modal, nullptr},
     {E::Align, &U::btnAlign, &U::mnuEditAlign, Opens::Modal, &TfrmMain::PrepareAlignment},
@@ -587,6 +638,13 @@ bool TfrmMain::PrepareEeprom(QWidget* window)
         editor->SetSource(eepromImage, ee::CalibrationWords * 2);
         editor->SetHeaderFile(QStringLiteral("eerom_kr5180.h"));
     }
+    return true;
+}
+
+bool TfrmMain::PrepareChannelData(QWidget* window)
+{
+    if (auto* channels = qobject_cast<TfrmRxChData*>(window))
+        channels->SetImage(eepromImage);
     return true;
 }
 

@@ -67,6 +67,7 @@ public:
     // Set-up calls of the editor table: false leaves the window unshown.
     bool PrepareAlignment(QWidget* window);
     bool PrepareEeprom(QWidget* window);
+    bool PrepareChannelData(QWidget* window);
     void LoadPortSettings();
     void SavePortSettings();
     void UpdateStatusBar();
@@ -77,7 +78,7 @@ public:
     // 1..8 for the port on which the radio answered, or 0.
     int AutoDetectPort();
 
-    // Text of status bar panel 0..3.
+    // Text of status bar panel 0..3 (panel 3 whole, as its tooltip shows it).
     QString PanelText(int panel) const;
     // False when start-up could not make the serial port; the program then ends.
     bool Started() const { return started; }

@@ -1,14 +1,16 @@
 // Radio link framing: 7E 02 LEN <stuffed payload> ~XOR 7F.
 #include "navarprotocol.h"
 
+#include "wire.h"
+
 #include <cstring>
 
 namespace {
-constexpr std::uint8_t StartByte = 0x7E;
-constexpr std::uint8_t TypeByte = 0x02;
-constexpr std::uint8_t EndByte = 0x7F;
-constexpr std::uint8_t EscapeByte = 0x7D;
-constexpr std::uint8_t EscapeXor = 0x20;
+using wire::EscapeXor;
+constexpr std::uint8_t StartByte = wire::Start;
+constexpr std::uint8_t TypeByte = wire::Type;
+constexpr std::uint8_t EndByte = wire::End;
+constexpr std::uint8_t EscapeByte = wire::Escape;
 
 enum : std::uint8_t { Idle = 0, AfterStart = 1, Length = 2, Payload = 3, Checksum = 4, End = 5 };
 
@@ -27,7 +29,7 @@ navar_Protocol::navar_Protocol()
 int navar_Protocol::ProtocolBuildFrame(std::uint8_t* dest, const std::uint8_t* bytes, int length)
 {
     // LEN is one byte: a longer payload could not be framed faithfully.
-    if (length < 0 || length > 255)
+    if (length < 0 || length > wire::MaxPayload)
         return 0;
     int n = 0;
     dest[n++] = StartByte;
@@ -44,9 +46,18 @@ int navar_Protocol::ProtocolBuildFrame(std::uint8_t* dest, const std::uint8_t* b
             dest[n++] = b;
         }
     }
-    dest[n++] = check ^ 0xFF;
+    dest[n++] = check ^ wire::ChecksumInvert;
     dest[n++] = EndByte;
     return n;
+}
+
+void navar_Protocol::Reset()
+{
+    writePos = payload;
+    state = Idle;
+    expectedLength = 0;
+    receivedCount = 0;
+    escapeFlag = false;
 }
 
 int navar_Protocol::ProtocolParseByte(std::uint8_t byte)

@@ -14,6 +14,8 @@ public:
     static int ProtocolBuildFrame(std::uint8_t* dest, const std::uint8_t* payload, int length);
     // Advances the receiver by one byte; 1 when that byte completes a frame.
     int ProtocolParseByte(std::uint8_t byte);
+    // Forgets any frame half received: the next byte is read as if nothing came before.
+    void Reset();
     // Copies the last frame's payload into dest (BufferSize bytes of room); returns its length.
     int ProtocolGetPayload(std::uint8_t* dest) const;
 

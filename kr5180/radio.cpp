@@ -3,6 +3,7 @@
 #include "eeprom.h"
 #include "monitor.h"
 #include "serialport.h"
+#include "wire.h"
 
 #include <cstdio>
 #include <cstring>
@@ -51,7 +52,7 @@ int KR5100::Transact(RadioPacket& req, RadioPacket& rep)
     if (req.length > MaxRequestLength)
         req.length = MaxRequestLength;
     if (req.length > 0)
-        req.bytes[0] |= 0x80;
+        req.bytes[0] |= wire::RequestBit;
 
     MonitorBytes(req.bytes, req.length, 1);
     serialPort->SerialPortSend(req.bytes, req.length);
@@ -80,60 +81,60 @@ int KR5100::HandleReply(const RadioPacket& rep)
         return ReplyTooShort;
     const std::uint8_t* r = rep.bytes;
     const int n = rep.length;
-    if (r[0] & 0x40) {
+    if (r[0] & wire::NotRecognisedBit) {
         MonitorLine("Error: Command Not Recognised");
         return ReplyRejected;
     }
 
-    switch (r[0] & 0x3F) {
-    case 0x00:
+    switch (r[0] & wire::CodeMask) {
+    case wire::QueryVersion:
         if (n < 4)
             return ReplyTooShort;
         fwMajor = r[1];
         fwMinor = r[2];
         fwLetter = r[3];
         break;
-    case 0x01:
+    case wire::ReadByte:
         if (n < 4)
             return ReplyTooShort;
         lastValue = r[3];
         break;
-    case 0x02:
+    case wire::ReadWord:
         if (n < 5)
             return ReplyTooShort;
         lastValue = r[3] * 256 + r[4];
         break;
-    case 0x03:
-        if (n < 19)
+    case wire::ReadBlock:
+        if (n < 3 + wire::BlockBytes)
             return ReplyTooShort;
-        for (int i = 0; i < 16; ++i)
+        for (int i = 0; i < wire::BlockBytes; ++i)
             blockValues[i] = r[3 + i];
         break;
-    case 0x04:
-    case 0x29:
-    case 0x2A:
+    case wire::QueryChannel:
+    case wire::ChannelUp:
+    case wire::ChannelDown:
         if (n < 2)
             return ReplyTooShort;
         currentChannel = r[1];
         break;
-    case 0x05:
+    case wire::QueryStatus:
         if (n < 2)
             return ReplyTooShort;
         radioStatus = r[1];
         break;
-    case 0x34:
+    case wire::Service:
         if (n < 2)
             return ReplyTooShort;
         switch (r[1]) {
-        case 0x01:
+        case wire::MemRead:
             if (n < 5)
                 return ReplyTooShort;
             memReadValue = r[4];
             break;
-        case 0x07:
+        case wire::ReadDacs:
             if (n < 3)
                 return ReplyTooShort;
-            if (r[2] == 255) {
+            if (r[2] == wire::AllDacs) {
                 if (n < 11)
                     return ReplyTooShort;
                 for (int i = 0; i < 8; ++i)
@@ -144,7 +145,7 @@ int KR5100::HandleReply(const RadioPacket& rep)
                 dacValues[r[2]] = r[3]; // unsigned, as in the all-eight form
             }
             break;
-        case 0x08:
+        case wire::ReadAdc:
             if (n < 4)
                 return ReplyTooShort;
             adcValues[r[2] & 7] = r[3];
@@ -188,19 +189,19 @@ bool KR5100::Exchange(std::initializer_list<int> bytes)
 // The reply answers a memory read of this code and address.
 bool KR5100::ReplyMatches(int code, int address) const
 {
-    return reply.length >= 3 && (reply.bytes[0] & 0x3F) == code && reply.bytes[1] == Hi(address)
+    return reply.length >= 3 && (reply.bytes[0] & wire::CodeMask) == code && reply.bytes[1] == Hi(address)
         && reply.bytes[2] == Lo(address);
 }
 
 int KR5100::QueryVersion()
 {
     fwMajor = -1;
-    return Exchange({0x00}) ? 0 : 1;
+    return Exchange({wire::QueryVersion}) ? 0 : 1;
 }
 
 int KR5100::ReadByte(int address, int* value)
 {
-    if (!Exchange({0x01, Hi(address), Lo(address)}) || !ReplyMatches(0x01, address))
+    if (!Exchange({wire::ReadByte, Hi(address), Lo(address)}) || !ReplyMatches(wire::ReadByte, address))
         return 1;
     if (image)
         image->SetByte(address, lastValue);
@@ -211,7 +212,7 @@ int KR5100::ReadByte(int address, int* value)
 
 int KR5100::ReadWord(int address, int* value)
 {
-    if (!Exchange({0x02, Hi(address), Lo(address)}) || !ReplyMatches(0x02, address))
+    if (!Exchange({wire::ReadWord, Hi(address), Lo(address)}) || !ReplyMatches(wire::ReadWord, address))
         return 1;
     if (image)
         image->SetWord(address, lastValue);
@@ -222,21 +223,21 @@ int KR5100::ReadWord(int address, int* value)
 
 int KR5100::ReadBlock(int address)
 {
-    if (!Exchange({0x03, Hi(address), Lo(address)}) || !ReplyMatches(0x03, address))
+    if (!Exchange({wire::ReadBlock, Hi(address), Lo(address)}) || !ReplyMatches(wire::ReadBlock, address))
         return 1;
     if (image && address >= 0)
-        image->StoreInts(address, blockValues, 16);
+        image->StoreInts(address, blockValues, wire::BlockBytes);
     return 0;
 }
 
 int KR5100::QueryChannel()
 {
-    return Exchange({0x04}) ? currentChannel : -1;
+    return Exchange({wire::QueryChannel}) ? currentChannel : -1;
 }
 
 int KR5100::QueryStatus(int* status)
 {
-    Exchange({0x05});
+    Exchange({wire::QueryStatus});
     if (status)
         *status = radioStatus;
     return 0;
@@ -244,7 +245,7 @@ int KR5100::QueryStatus(int* status)
 
 int KR5100::WriteByte(int address, int value)
 {
-    if (!Exchange({0x21, Hi(address), Lo(address), value}))
+    if (!Exchange({wire::WriteByte, Hi(address), Lo(address), value}))
         return 1;
     if (image)
         image->SetByte(address, value);
@@ -253,7 +254,7 @@ int KR5100::WriteByte(int address, int value)
 
 int KR5100::WriteWord(int address, int value)
 {
-    if (!Exchange({0x22, Hi(address), Lo(address), Hi(value), Lo(value)}))
+    if (!Exchange({wire::WriteWord, Hi(address), Lo(address), Hi(value), Lo(value)}))
         return 1;
     if (image)
         image->SetWord(address, value);
@@ -263,10 +264,10 @@ int KR5100::WriteWord(int address, int value)
 int KR5100::WriteBlock(int address, const std::uint8_t* bytes16)
 {
     request.length = 0;
-    request.bytes[request.length++] = 0x23;
+    request.bytes[request.length++] = wire::WriteBlock;
     request.bytes[request.length++] = Hi(address);
     request.bytes[request.length++] = Lo(address);
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < wire::BlockBytes; ++i)
         request.bytes[request.length++] = bytes16 ? bytes16[i] : 0;
     const bool ok = Transact(request, reply) == 1 && lastReplyResult == ReplyDecoded;
     return ok ? 0 : 1;
@@ -274,36 +275,36 @@ int KR5100::WriteBlock(int address, const std::uint8_t* bytes16)
 
 int KR5100::SetChannel(int channelCode)
 {
-    return Exchange({0x24, channelCode}) ? 0 : 1;
+    return Exchange({wire::SetChannel, channelCode}) ? 0 : 1;
 }
 
 int KR5100::SetPtt(int on)
 {
-    Exchange({0x26, on & 1});
+    Exchange({wire::SetPtt, on & 1});
     return 0;
 }
 
 int KR5100::SetSquelchLevel(int level)
 {
-    Exchange({0x27, level});
+    Exchange({wire::SetSquelchLevel, level});
     return 0;
 }
 
 int KR5100::SendRemoteKey(int key, int action)
 {
-    Exchange({0x28, key, action});
+    Exchange({wire::SendRemoteKey, key, action});
     return 0;
 }
 
 int KR5100::StepChannel(int direction)
 {
-    Exchange({direction >= 0 ? 0x29 : 0x2A});
+    Exchange({direction >= 0 ? wire::ChannelUp : wire::ChannelDown});
     return 0;
 }
 
 int KR5100::MemRead(int address, int* value)
 {
-    Exchange({0x34, 0x01, Hi(address), Lo(address)});
+    Exchange({wire::Service, wire::MemRead, Hi(address), Lo(address)});
     if (value)
         *value = memReadValue;
     return 0;
@@ -311,13 +312,13 @@ int KR5100::MemRead(int address, int* value)
 
 int KR5100::ReadDacs(int index)
 {
-    Exchange({0x34, 0x07, index});
+    Exchange({wire::Service, wire::ReadDacs, index});
     return 0;
 }
 
 int KR5100::ReadAdc(int index, int* value)
 {
-    if (!Exchange({0x34, 0x08, index & 7}))
+    if (!Exchange({wire::Service, wire::ReadAdc, index & 7}))
         return 1;
     if (value)
         *value = adcValues[index & 7] & 0xFF;
@@ -326,21 +327,21 @@ int KR5100::ReadAdc(int index, int* value)
 
 int KR5100::MemWrite(int address, int data, int mask)
 {
-    Exchange({0x34, 0x81, Hi(address), Lo(address), data, mask});
+    Exchange({wire::Service, wire::MemWrite, Hi(address), Lo(address), data, mask});
     return 0;
 }
 
 int KR5100::SetCtcss(int tone)
 {
-    Exchange({0x34, 0x83, tone});
+    Exchange({wire::Service, wire::SetCtcss, tone});
     return 0;
 }
 
 int KR5100::WriteLcd(const char digits[2], const char text[5], int mask, int flag)
 {
     request.length = 0;
-    request.bytes[request.length++] = 0x34;
-    request.bytes[request.length++] = 0x84;
+    request.bytes[request.length++] = wire::Service;
+    request.bytes[request.length++] = wire::WriteLcd;
     for (int i = 0; i < 2; ++i)
         request.bytes[request.length++] = digits ? static_cast<std::uint8_t>(digits[i]) : 0;
     for (int i = 0; i < 5; ++i)
@@ -355,19 +356,19 @@ int KR5100::WriteLcd(const char digits[2], const char text[5], int mask, int fla
 
 int KR5100::SetSquelch(int open)
 {
-    Exchange({0x34, 0x86, open});
+    Exchange({wire::Service, wire::SetSquelch, open});
     return 0;
 }
 
 int KR5100::SetDac(int index, int value)
 {
-    Exchange({0x34, 0x87, index, value});
+    Exchange({wire::Service, wire::SetDac, index, value});
     return 0;
 }
 
 int KR5100::SetFrequency(int count)
 {
-    Exchange({0x34, 0x88, Hi(count), Lo(count)});
+    Exchange({wire::Service, wire::SetFrequency, Hi(count), Lo(count)});
     return 0;
 }
 
@@ -375,7 +376,7 @@ int KR5100::AutoAlign(int flags, int start, int stop, int step)
 {
     if (serialPort)
         serialPort->SetReplyTimeout(AutoAlignReplyTimeout);
-    Exchange({0x34, 0x89, flags, start, stop, step});
+    Exchange({wire::Service, wire::AutoAlign, flags, start, stop, step});
     if (serialPort)
         serialPort->SetReplyTimeout(NormalReplyTimeout);
     return 0;
@@ -383,21 +384,21 @@ int KR5100::AutoAlign(int flags, int start, int stop, int step)
 
 int KR5100::SetBeep(int tone, int second)
 {
-    Exchange({0x34, 0x8A, tone, second});
+    Exchange({wire::Service, wire::SetBeep, tone, second});
     return 0;
 }
 
 int KR5100::SetTestMode(int mode)
 {
-    return Exchange({0x38, mode}) ? 0 : 1;
+    return Exchange({wire::SetTestMode, mode}) ? 0 : 1;
 }
 
 int KR5100::EnterProgMode()
 {
-    return Exchange({0x39}) ? 0 : 1;
+    return Exchange({wire::EnterProgMode}) ? 0 : 1;
 }
 
 int KR5100::ResetRadio()
 {
-    return Exchange({0x3F}) ? 0 : 1;
+    return Exchange({wire::ResetRadio}) ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // The radio's serial port: reader and writer threads around one exclusive device.
 #include "serialport.h"
 
+#include "wire.h"
+
 #include <cstring>
 #include <system_error>
 
@@ -8,7 +10,7 @@ SerialPort* serialPort = nullptr;
 
 namespace {
 constexpr int ReadChunk = 256;
-constexpr int MaxPayload = 255;   // LEN is one byte
+constexpr int MaxPayload = wire::MaxPayload;
 constexpr int LineDataBits = 8, LineParity = 0, LineStopBits = 0; // 8N1 (Win32 stop-bit code 0)
 } // namespace
 
@@ -20,6 +22,7 @@ SerialPort::SerialPort()
       replyTimeout(500),
       receiver(std::make_unique<navar_Protocol>()),
       outgoingLength(0),
+      outgoingPending(false),
       receivedLength(0)
 {
     std::strcpy(portName, "COM1");
@@ -55,6 +58,7 @@ bool SerialPort::SerialPortOpen(const char* name, int baud)
     {
         std::lock_guard<std::mutex> lock(transmitLock);
         outgoingLength = 0;
+        outgoingPending = false;
     }
     {
         std::lock_guard<std::mutex> lock(receiveLock);
@@ -107,10 +111,22 @@ int SerialPort::SerialPortSend(const std::uint8_t* bytes, int length)
     if (length < 0 || length > MaxPayload || (length > 0 && bytes == nullptr))
         return 0;
     {
-        std::lock_guard<std::mutex> lock(transmitLock);
+        // A reply that came late, twice or unasked, and a frame cut short, belong to no
+        // request: forgotten here, they cost at most the exchange they arrived in.
+        std::lock_guard<std::mutex> lock(receiveLock);
+        receiver->Reset();
+        receivedLength = 0;
+        frameReceived->reset();
+    }
+    {
+        // The previous payload may still wait for the writer: never overwrite it. The
+        // writer takes it as soon as its current write ends (a write gives up after 5 s).
+        std::unique_lock<std::mutex> lock(transmitLock);
+        outgoingTaken.wait(lock, [this] { return !outgoingPending; });
         if (length > 0)
             std::memcpy(outgoing, bytes, static_cast<std::size_t>(length));
         outgoingLength = length;
+        outgoingPending = true;
     }
     sendRequest->set();
     return 0;
@@ -145,6 +161,9 @@ int SerialPort::ReaderThread(SerialPort* port)
             port->readerStop->wait(-1);
             break;
         }
+        // Parsed under the receive lock, so a request's clean start never falls inside
+        // a frame being taken apart.
+        std::lock_guard<std::mutex> lock(port->receiveLock);
         for (int i = 0; i < n; ++i) {
             if (port->receiver->ProtocolParseByte(buffer[i]) != 1)
                 continue;
@@ -153,7 +172,6 @@ int SerialPort::ReaderThread(SerialPort* port)
             // the previous reply's bytes.
             if (len <= 0)
                 continue;
-            std::lock_guard<std::mutex> lock(port->receiveLock);
             std::memcpy(port->received, frame, static_cast<std::size_t>(len));
             port->receivedLength = len;
             port->frameReceived->set();
@@ -167,14 +185,20 @@ int SerialPort::WriterThread(SerialPort* port)
     std::uint8_t frame[navar_Protocol::BufferSize];
     for (;;) {
         const int which = platform::WaitForAny({port->writerStop.get(), port->sendRequest.get()}, -1);
-        if (which != 1)
+        if (which == 0)
             break;
+        if (which != 1)
+            continue; // only the stop event ends the writer: a send waits for it
         port->sendRequest->reset();
-        int n;
+        int n = 0;
         {
             std::lock_guard<std::mutex> lock(port->transmitLock);
-            n = navar_Protocol::ProtocolBuildFrame(frame, port->outgoing, port->outgoingLength);
+            if (port->outgoingPending) {
+                n = navar_Protocol::ProtocolBuildFrame(frame, port->outgoing, port->outgoingLength);
+                port->outgoingPending = false;
+            }
         }
+        port->outgoingTaken.notify_one();
         if (n > 0)
             port->device.write(frame, static_cast<std::size_t>(n)); // a failed write shows as a time-out
     }

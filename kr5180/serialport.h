@@ -1,5 +1,6 @@
 // The radio's serial port: a reader thread feeding the frame receiver and a writer
-// thread framing one outgoing payload at a time.
+// thread framing one outgoing payload at a time. Each request starts a fresh exchange:
+// a reply nobody took and a frame half received are forgotten before it is sent.
 #pragma once
 
 #include "navarprotocol.h"
@@ -7,6 +8,7 @@
 #include <platform/event.h>
 #include <platform/serial_device.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -27,7 +29,8 @@ public:
     bool SerialPortIsOpen() const;
     void SetReplyTimeout(int milliseconds);
     int ReplyTimeout() const { return replyTimeout; }
-    // Queues one payload (at most 255 bytes) for the writer; always 0.
+    // Forgets what arrived unasked, then queues one payload (at most 255 bytes) for the
+    // writer, waiting while the writer has not yet taken the previous one; always 0.
     int SerialPortSend(const std::uint8_t* bytes, int length);
     // 0 when a reply was delivered (or the port is closed), 258 on time-out.
     int SerialPortWaitReply(std::uint8_t* dest, int* length);
@@ -46,6 +49,7 @@ private:
     std::uint8_t stopBits;
     int replyTimeout;
     std::mutex transmitLock;
+    std::condition_variable outgoingTaken;
     std::mutex receiveLock;
     platform::SerialDevice device;
     std::unique_ptr<platform::Event> readerStop, writerStop, sendRequest, frameReceived;
@@ -53,6 +57,7 @@ private:
     std::unique_ptr<navar_Protocol> receiver;
     std::uint8_t outgoing[PayloadSize];
     int outgoingLength;
+    bool outgoingPending;   // handed over, not yet framed by the writer
     std::uint8_t received[PayloadSize];
     int receivedLength;
 };

@@ -2,13 +2,12 @@
 #include "ui_about.h"
 
 #include <platform/shell.h>
+#include <platform/window.h>
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 TAboutBox* AboutBox = nullptr;
 const char* const NavarWebSite = "https://www.navar.example/";
@@ -119,7 +118,6 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 
 void TAboutBox::showEvent(QShowEvent* event)
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreen(this);
     QDialog::showEvent(event);
 }

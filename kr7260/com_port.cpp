@@ -3,8 +3,8 @@
 
 #include "main.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <platform/serial_device.h>
+#include <platform/window.h>
 
 TfrmPorts* frmPorts = nullptr;
 
@@ -29,14 +29,17 @@ TfrmPorts::~TfrmPorts() { delete ui; }
 
 void TfrmPorts::showEvent(QShowEvent* event)
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::CentreOnScreen(this);
     FormShow();
     QDialog::showEvent(event);
 }
 
 void TfrmPorts::FormShow()
 {
+    // Each item's tooltip: the device behind the name now, or that there is none.
+    QRadioButton* const items[] = {rbCom1, rbCom2, rbCom3, rbCom4};
+    for (int n = 1; n <= 4; ++n)
+        items[n - 1]->setToolTip(QString::fromStdString(platform::DescribePort("COM" + std::to_string(n))));
     const int port = MainForm ? MainForm->ComPortNumber : 1;
     switch (port) {
     case 2: rbCom2->setChecked(true); break;

@@ -2,11 +2,12 @@
 
 #include "main.h"
 
+#include <platform/window.h>
+#include <widgets/channelchecks.h>
+
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -91,17 +92,27 @@ void TEditorForm::SetWorkingWord(int word, std::int32_t value)
 
 void TEditorForm::BindBit(QAbstractButton* box, int word, std::uint16_t mask, bool inverted)
 {
-    bindings_.push_back({Kind::Bit, box, word, mask, inverted ? 1 : 0});
+    bindings_.push_back({Kind::Bit, box, word, mask, inverted ? 1 : 0, nullptr, {}, {}});
 }
 
 void TEditorForm::BindChoice(QAbstractButton* button, int word, std::uint16_t mask, int value)
 {
-    bindings_.push_back({Kind::Choice, button, word, mask, value});
+    bindings_.push_back({Kind::Choice, button, word, mask, value, nullptr, {}, {}});
 }
 
 void TEditorForm::BindValue(QWidget* control, int word, std::uint16_t mask)
 {
-    bindings_.push_back({Kind::Value, control, word, mask, 0});
+    bindings_.push_back({Kind::Value, control, word, mask, 0, nullptr, {}, {}});
+}
+
+void TEditorForm::BindField(QWidget* control, int word, std::uint16_t mask, FieldShow show, FieldValue value)
+{
+    bindings_.push_back({Kind::Field, control, word, mask, 0, nullptr, std::move(show), std::move(value)});
+}
+
+void TEditorForm::BindChannels(TChannelChecks* family, int base, int first)
+{
+    bindings_.push_back({Kind::Channels, nullptr, base, 0, first, family, {}, {}});
 }
 
 namespace {
@@ -140,12 +151,37 @@ void TEditorForm::LoadBindings()
             else if (auto* spin = qobject_cast<QSpinBox*>(b.control))
                 spin->setValue(field);
             break;
+        case Kind::Field:
+            if (b.show)
+                b.show(field);
+            break;
+        case Kind::Channels:
+            for (int n = 1; n <= b.family->Count(); ++n) {
+                const int index = b.value + n - 1;
+                b.family->SetChecked(n, (WorkingWord(b.word + index / 16) >> (index % 16)) & 1);
+            }
+            break;
         }
     }
 }
 
-void TEditorForm::StoreBindings()
+bool TEditorForm::ReadFields(std::vector<int>& fields) const
 {
+    fields.clear();
+    for (const Binding& b : bindings_) {
+        if (b.kind != Kind::Field)
+            continue;
+        const std::optional<int> v = b.read ? b.read() : std::optional<int>(FieldOf(WorkingWord(b.word), b.mask));
+        if (!v)
+            return false;
+        fields.push_back(*v);
+    }
+    return true;
+}
+
+void TEditorForm::StoreBindings(const std::vector<int>& fields)
+{
+    std::size_t nextField = 0;
     for (const Binding& b : bindings_) {
         const std::int32_t word = WorkingWord(b.word);
         switch (b.kind) {
@@ -164,6 +200,33 @@ void TEditorForm::StoreBindings()
             else if (auto* spin = qobject_cast<QSpinBox*>(b.control))
                 SetWorkingWord(b.word, WithField(word, b.mask, spin->value()));
             break;
+        case Kind::Field:
+            if (nextField < fields.size())
+                SetWorkingWord(b.word, WithField(word, b.mask, fields[nextField++]));
+            break;
+        case Kind::Channels: {
+            // Word by word: the family's own bits replaced, every other bit kept.
+            std::int32_t mask = 0;
+            std::int32_t bits = 0;
+            int w = -1;
+            auto flush = [&] {
+                if (w >= 0)
+                    SetWorkingWord(w, (WorkingWord(w) & ~mask) | bits);
+            };
+            for (int n = 1; n <= b.family->Count(); ++n) {
+                const int index = b.value + n - 1;
+                if (b.word + index / 16 != w) {
+                    flush();
+                    w = b.word + index / 16;
+                    mask = bits = 0;
+                }
+                mask |= 1 << (index % 16);
+                if (b.family->Checked(n))
+                    bits |= 1 << (index % 16);
+            }
+            flush();
+            break;
+        }
         }
     }
 }
@@ -179,9 +242,10 @@ void TEditorForm::FormShow()
 
 bool TEditorForm::OKBtnClick()
 {
-    if (!CheckControls())
+    std::vector<int> fields;
+    if (!ReadFields(fields) || !CheckControls())
         return false;
-    StoreBindings();
+    StoreBindings(fields);
     StoreControls();
     TRadioImage& img = image();
     for (int w = 0; w < 4; ++w)
@@ -228,8 +292,7 @@ THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText)
 void TEditorForm::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
         FormShow();
     }
     QDialog::showEvent(event);

@@ -16,9 +16,12 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QAbstractButton;
+class TChannelChecks;
 class QTextEdit;
 class QWidget;
 
@@ -66,6 +69,16 @@ protected:
     // A scroll bar, slider or spin box showing the field, clamped into its range for
     // display; OK stores the clamped value.
     void BindValue(QWidget* control, int word, std::uint16_t mask);
+    // A control with its own conversion (a pick list, a tone list): show puts the field
+    // into the control; value gives the field to store, or nothing to refuse OK after
+    // showing its own message. OK reads every such field before it stores anything.
+    using FieldShow = std::function<void(int field)>;
+    using FieldValue = std::function<std::optional<int>()>;
+    void BindField(QWidget* control, int word, std::uint16_t mask, FieldShow show, FieldValue value);
+    // A channel check-box family over a channel bitmap: box n is channel index
+    // first + n - 1, bit (index mod 16) of word base + index div 16. Hidden boxes count;
+    // the bits of other channels in the same words are kept.
+    void BindChannels(TChannelChecks* family, int base, int first = 0);
 
     // The window's own part: image and OptionBytes to controls, controls back.
     // CheckControls shows its own message and returns false to refuse OK.
@@ -83,16 +96,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    enum class Kind { Bit, Choice, Value };
+    enum class Kind { Bit, Choice, Value, Field, Channels };
     struct Binding {
         Kind kind;
         QWidget* control;
-        int word;
+        int word;           // Channels: the bitmap's base word
         std::uint16_t mask;
-        int value; // Bit: 1 = inverted; Choice: the value
+        int value;          // Bit: 1 = inverted; Choice: the value; Channels: first index
+        TChannelChecks* family = nullptr;
+        FieldShow show;
+        FieldValue read;
     };
     void LoadBindings();
-    void StoreBindings();
+    // The values of the Field bindings, in binding order; false when one refuses.
+    bool ReadFields(std::vector<int>& fields) const;
+    void StoreBindings(const std::vector<int>& fields);
 
     std::vector<Binding> bindings_;
     QAbstractButton* cancelButton_ = nullptr;

@@ -2,29 +2,39 @@
 #include "ui_main.h"
 
 #include "about.h"
+#include "chandata.h"
+#include "chanedit_p.h"
 #include "com_port.h"
+#include "ctcss.h"
 #include "editor.h"
+#include "kr72wire.h"
+#include "options.h"
 #include "radio_rw.h"
+#include "scan.h"
+#include "sel_ch.h"
 #include "ser_com.h"
 #include "splash_scr.h"
 
 #include <platform/application.h>
 #include <platform/msgbox.h>
 #include <platform/registry.h>
+#include <platform/serial_device.h>
 #include <platform/single_instance.h>
+#include <platform/window.h>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTime>
 #include <QTimer>
+
+#include <cstdio>
+#include <string>
 
 TMainForm* MainForm = nullptr;
 bool FirstActivation = true;
@@ -40,9 +50,13 @@ namespace {
 const char* const MainCaption = "Navar KR7260 Programmer PV4410.1.01";
 const char* const FileFilter = "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*";
 
-void ShowNoPortBox()
+void ShowNoPortBox(int port)
 {
-    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION);
+    // Which device, why, and what to do: behind the box's details and on standard error.
+    const std::string name = "COM" + std::to_string(port);
+    const QString why = QString::fromStdString(platform::PortOpenFailure(name));
+    std::fprintf(stderr, "There is a problem opening %s: %s\n", name.c_str(), qPrintable(QString(why).replace('\n', ' ')));
+    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION, why);
 }
 
 // The outcome of loading or saving a file: the status line on success, a box for a file
@@ -197,7 +211,7 @@ bool TMainForm::OpenComPort()
 {
     const bool ok = frmSerial && frmSerial->OpenPort(ComPortNumber);
     if (!ok)
-        ShowNoPortBox();
+        ShowNoPortBox(ComPortNumber);
     return ok;
 }
 
@@ -213,8 +227,7 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }
@@ -290,7 +303,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
             return;
         frmReadWrite->StartAddress = 2;
         frmReadWrite->EndAddress = 127;
-        frmReadWrite->TransferMode = 2;
+        frmReadWrite->TransferMode = kr72state::TransferWrite;
         frmReadWrite->ShowResult = 1;
         frmReadWrite->exec();
     } else if (sender == btnReadRadio || sender == mnuReadRadio) {
@@ -299,7 +312,7 @@ void TMainForm::SpeedBtnClick(QObject* sender)
         if (frmReadWrite) {
             frmReadWrite->StartAddress = 0;
             frmReadWrite->EndAddress = 127;
-            frmReadWrite->TransferMode = 1;
+            frmReadWrite->TransferMode = kr72state::TransferRead;
             frmReadWrite->ShowResult = 1;
             frmReadWrite->exec();
         }
@@ -455,25 +468,25 @@ void CreateForms()
     frmPorts = new TfrmPorts(MainForm);
     // frmAdvanced = new TfrmAdvanced(MainForm);          squelch and S-meter editor: slot
     //     MainForm->SetEditor(TMainForm::Editor::SquelchSMeter, frmAdvanced);
-    // frmChannelSelect = new TfrmChannelSelect(MainForm); slot
+    frmChannelSelect = new TfrmChannelSelect(MainForm);
     frmReadWrite = new TfrmReadWrite(MainForm);
     frmSerial = new TfrmSerial;
     // frmEngineering = new TfrmEngineering(MainForm);    slot (button stays hidden)
     //     MainForm->SetEditor(TMainForm::Editor::Engineering, frmEngineering);
     // frmConnectRadio = new TfrmConnectRadio(MainForm);  slot
-    // frmEditChannel2 = new TfrmEditChannel2(MainForm);  slot
-    // frmChannelData = new TfrmChannelData(MainForm);    slot
-    //     MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
+    frmEditChannel2 = new TfrmEditChannel2(MainForm);
+    frmChannelData = new TfrmChannelData(MainForm, frmChannelSelect, frmEditChannel2);
+    MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
     // frmSelcall = new TfrmSelcall(MainForm);            slot
     //     MainForm->SetEditor(TMainForm::Editor::Selcall, frmSelcall);
-    // frmOptions = new TfrmOptions(MainForm);            slot
-    //     MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
+    frmOptions = new TfrmOptions(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
     // frmSelcallIdents = new TfrmSelcallIdents(MainForm); slot
     // frmPageAlarm = new TfrmPageAlarm(MainForm);        slot
-    // frmScan = new TfrmScan(MainForm);                  slot
-    //     MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
-    // frmCtcss = new TfrmCtcss(MainForm);                slot
-    //     MainForm->SetEditor(TMainForm::Editor::Ctcss, frmCtcss);
+    frmScan = new TfrmScan(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
+    frmCtcss = new TfrmCtcss(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::Ctcss, frmCtcss);
 
     frmReadWrite->Attach(frmSerial, &MainForm->RadioImage);
     frmSerial->Image = &MainForm->RadioImage;

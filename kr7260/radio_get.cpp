@@ -1,5 +1,6 @@
 #include "radio_get.h"
 
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -10,10 +11,9 @@
 
 namespace {
 
-constexpr int LastBlockStart = TTransferCore::ImageWords - 8; // 120: a block ends at word 127
-constexpr int StateBlockDone = 40;
-constexpr int StateFailed = 45;
-constexpr int StateCancelled = 46;
+using namespace kr72state;
+
+constexpr int LastBlockStart = TTransferCore::ImageWords - kr72wire::BlockWords; // 120: a block ends at word 127
 
 const char* const WriteModeFail = "Failed while trying to get radio into write program mode.";
 const char* const ReadModeFail = "Failed while trying to get radio into read program mode.";
@@ -47,14 +47,14 @@ bool waitFor(TTransferCore& t, std::atomic<int>& state, bool arrived, int sendSt
 {
     if (arrived)
         return true;
-    if (t.TimeoutTicks.load() != 0)
+    if (t.ReplyTimeLeft())
         return false;
     if (t.RetriesLeft.load() != 0) {
         --t.RetriesLeft;
         state = sendState;
         return false;
     }
-    state = StateFailed;
+    state = Failed;
     Screen s{t};
     s.beep();
     s.close();
@@ -74,7 +74,7 @@ int blockAddress(TTransferCore& t)
 bool blockMatches(TTransferCore& t)
 {
     const int a = t.CurrentAddress.load();
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kr72wire::BlockWords; ++i) {
         const int k = a + i;
         if (k >= TTransferCore::ImageWords)
             return false;
@@ -91,7 +91,7 @@ void sendEnterTwice(TTransferCore& t)
         l->ResetReceiveRing();
     t.SendEnterProgramMode();
     t.SendEnterProgramMode();
-    t.TimeoutTicks = 1;
+    t.StartReplyWait();
 }
 
 void resetRing(TTransferCore& t)
@@ -153,7 +153,7 @@ bool versionAccepted(TTransferCore& t, std::atomic<int>& state)
                              "of dealer software is being used.\n(wants V0.0b of higher)");
     else
         return true;
-    state = StateFailed;
+    state = Failed;
     Screen s{t};
     s.beep();
     s.close();
@@ -167,7 +167,7 @@ void endAfterFailureOrCancel(TTransferCore& t, std::atomic<int>& state)
 {
     Screen{t}.gauge(0);
     t.SendExitProgramMode();
-    state = 0;
+    state = Idle;
 }
 
 void finishSuccess(TTransferCore& t, std::atomic<int>& state, const char* resultText)
@@ -180,17 +180,17 @@ void finishSuccess(TTransferCore& t, std::atomic<int>& state, const char* result
     if (t.ShowResult.load() == 1) {
         s.action(QString::fromLatin1(resultText));
     } else {
-        t.TransferMode = 0;
+        t.TransferMode = TransferIdle;
         if (t.View)
             t.View->CloseDialog();
     }
-    state = 0;
+    state = Idle;
 }
 
 void takeCancel(TTransferCore& t, std::atomic<int>& state)
 {
-    if (t.CancelRequested.exchange(false) && state.load() != 0)
-        state = StateCancelled;
+    if (t.CancelRequested.exchange(false) && state.load() != Idle)
+        state = Cancelled;
 }
 
 // The first step of either machine.
@@ -204,13 +204,13 @@ void sendVersionRequest(TTransferCore& t)
 {
     resetRing(t);
     t.SendVersionRequest();
-    t.TimeoutTicks = 1;
+    t.StartReplyWait();
 }
 
 // The wait for the version reply (resent from sendState); shows the version once it has arrived.
 bool versionArrived(TTransferCore& t, std::atomic<int>& state, int sendState)
 {
-    if (!waitFor(t, state, lastReply(t) == 2, sendState, VersionFail))
+    if (!waitFor(t, state, lastReply(t) == kr72wire::Version, sendState, VersionFail))
         return false;
     Screen{t}.version(QStringLiteral("Radio version ") + radioVersion(t));
     return true;
@@ -222,7 +222,7 @@ void sendBlockRead(TTransferCore& t)
     setLastReply(t, 0);
     resetRing(t);
     t.SendReadBlock(blockAddress(t));
-    t.TimeoutTicks = 1;
+    t.StartReplyWait();
 }
 
 } // namespace
@@ -233,7 +233,7 @@ void WriteRadioStep(TTransferCore& t)
     takeCancel(t, state);
     for (;;) {
         switch (state.load()) {
-        case 1:
+        case Start:
             beginAtStartAddress(t);
             state = 2;
             break;
@@ -260,7 +260,7 @@ void WriteRadioStep(TTransferCore& t)
             sendVersionRequest(t);
             state = 7;
             return;
-        case 7:
+        case WriteVersionWait:
             if (!versionArrived(t, state, 6))
                 return;
             if (!versionAccepted(t, state))
@@ -276,13 +276,13 @@ void WriteRadioStep(TTransferCore& t)
             state = 10;
             return;
         case 10:
-            if (!waitFor(t, state, lastReply(t) == 4, 9, ReadBeforeWriteFail))
+            if (!waitFor(t, state, lastReply(t) == kr72wire::ReadBlock, 9, ReadBeforeWriteFail))
                 return;
             state = 11;
             break;
         case 11:
             if (blockMatches(t)) {
-                state = StateBlockDone;
+                state = BlockDone;
                 t.WakeParser();
                 return;
             }
@@ -296,11 +296,11 @@ void WriteRadioStep(TTransferCore& t)
             setLastReply(t, 0);
             resetRing(t);
             t.SendWriteBlock(blockAddress(t));
-            t.TimeoutTicks = 1;
+            t.StartReplyWait();
             state = 15;
             return;
         case 15:
-            if (!waitFor(t, state, (lastReply(t) & 5) != 0, 14, WriteFail))
+            if (!waitFor(t, state, (lastReply(t) & kr72wire::WriteAckBits) != 0, 14, WriteFail))
                 return;
             state = 16;
             break;
@@ -313,13 +313,13 @@ void WriteRadioStep(TTransferCore& t)
             state = 18;
             return;
         case 18:
-            if (!waitFor(t, state, lastReply(t) == 4, 17, VerifyFail))
+            if (!waitFor(t, state, lastReply(t) == kr72wire::ReadBlock, 17, VerifyFail))
                 return;
             state = 19;
             break;
         case 19:
             if (blockMatches(t)) {
-                state = StateBlockDone;
+                state = BlockDone;
                 t.WakeParser(); // the next block starts at once
                 return;
             }
@@ -329,13 +329,14 @@ void WriteRadioStep(TTransferCore& t)
                 s.close();
                 s.action(QString::fromLatin1(VerifyFail));
             }
-            state = StateFailed;
+            state = Failed;
             t.WakeParser();
             return;
-        case StateBlockDone: {
+        case BlockDone: {
             const int a = t.CurrentAddress.load();
             Screen{t}.gauge(percent(a, t.EndAddress.load()));
-            const int next = a + (a < 8 ? 1 : 8);
+            // Word by word below 8, then block by block.
+            const int next = a + (a < 8 ? 1 : kr72wire::BlockWords);
             t.CurrentAddress = next;
             if (next <= lastWord(t)) {
                 state = 8;
@@ -345,8 +346,8 @@ void WriteRadioStep(TTransferCore& t)
             finishSuccess(t, state, "Data successfully written to radio!");
             return;
         }
-        case StateFailed:
-        case StateCancelled:
+        case Failed:
+        case Cancelled:
             endAfterFailureOrCancel(t, state);
             return;
         default:
@@ -361,7 +362,7 @@ void ReadRadioStep(TTransferCore& t)
     takeCancel(t, state);
     for (;;) {
         switch (state.load()) {
-        case 1:
+        case Start:
             beginAtStartAddress(t);
             state = 2;
             break;
@@ -402,15 +403,15 @@ void ReadRadioStep(TTransferCore& t)
             state = 10;
             return;
         case 10:
-            if (!waitFor(t, state, lastReply(t) == 4, 9, ReadFail))
+            if (!waitFor(t, state, lastReply(t) == kr72wire::ReadBlock, 9, ReadFail))
                 return;
-            state = StateBlockDone;
+            state = BlockDone;
             break;
-        case StateBlockDone: {
+        case BlockDone: {
             const int a = t.CurrentAddress.load();
             const int start = t.StartAddress.load();
             Screen{t}.gauge(percent(a + start, t.EndAddress.load()));
-            const int next = a + 8;
+            const int next = a + kr72wire::BlockWords;
             t.CurrentAddress = next;
             if (next <= lastWord(t)) {
                 state = 8;
@@ -425,8 +426,8 @@ void ReadRadioStep(TTransferCore& t)
             finishSuccess(t, state, "Data successfully read from radio!");
             return;
         }
-        case StateFailed:
-        case StateCancelled:
+        case Failed:
+        case Cancelled:
             endAfterFailureOrCancel(t, state);
             return;
         default:

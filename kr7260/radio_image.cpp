@@ -103,7 +103,8 @@ bool TRadioImage::SparePresent(int channel) const
 TRadioImage::FileStatus TRadioImage::LoadFromFile(const QString& name)
 {
     QFile file(name);
-    if (QFileInfo(name).isDir() || !file.open(QIODevice::ReadOnly))
+    // A folder, pipe or device is refused before open() could wait on it.
+    if (!platform::IsRegularFile(name) || !file.open(QIODevice::ReadOnly))
         return FileStatus::CannotOpen;
 
     char bytes[FileBytes];

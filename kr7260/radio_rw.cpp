@@ -1,5 +1,6 @@
 #include "radio_rw.h"
 
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "ser_com.h"
 #include "ui_radio_rw.h"
@@ -60,7 +61,7 @@ std::uint8_t TTransferCore::Checksum(const std::uint8_t* payload, int count)
 std::array<std::uint8_t, 7> TTransferCore::BuildShortFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
                                                            std::uint8_t b3, std::uint8_t command)
 {
-    std::array<std::uint8_t, 7> f{b0, b1, b2, b3, 0, command, 0xCC};
+    std::array<std::uint8_t, 7> f{b0, b1, b2, b3, 0, command, kr72wire::Terminator};
     f[4] = Checksum(f.data(), 4);
     return f;
 }
@@ -77,8 +78,8 @@ std::array<std::uint8_t, 21> TTransferCore::BuildWriteBlockFrame(int address, co
     f[16] = std::uint8_t(address & 0xFF);
     f[17] = std::uint8_t((address >> 8) & 0xFF);
     f[18] = Checksum(f.data(), 18);
-    f[19] = 0x05;
-    f[20] = 0xCC;
+    f[19] = kr72wire::WriteBlock;
+    f[20] = kr72wire::Terminator;
     return f;
 }
 
@@ -92,25 +93,26 @@ void TTransferCore::SendEnterProgramMode()
 {
     if (TfrmSerial* l = link())
         l->LinkFlags &= ~TfrmSerial::ProgramModeAckBit;
-    const auto f = BuildShortFrame(0, 0, 0, 0, 0x01);
+    const auto f = BuildShortFrame(0, 0, 0, 0, kr72wire::EnterProgramMode);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendVersionRequest()
 {
-    const auto f = BuildShortFrame(0, 0, 0, 0, 0x02);
+    const auto f = BuildShortFrame(0, 0, 0, 0, kr72wire::Version);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendExitProgramMode()
 {
-    const auto f = BuildShortFrame(0, 0, 0, 0, 0x03);
+    const auto f = BuildShortFrame(0, 0, 0, 0, kr72wire::ExitProgramMode);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendReadBlock(int address)
 {
-    const auto f = BuildShortFrame(0, 0, std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF), 0x04);
+    const auto f = BuildShortFrame(0, 0, std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF),
+                                   kr72wire::ReadBlock);
     Send(f.data(), int(f.size()));
 }
 
@@ -131,32 +133,34 @@ void TTransferCore::SendWriteBlock(int address)
 
 void TTransferCore::SendReadWord(int address)
 {
-    const auto f = BuildShortFrame(0, 0, std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF), 0x06);
+    const auto f = BuildShortFrame(0, 0, std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF),
+                                   kr72wire::ReadWord);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendWriteWord(int address, int value)
 {
     const auto f = BuildShortFrame(std::uint8_t(value & 0xFF), std::uint8_t((value >> 8) & 0xFF),
-                                   std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF), 0x07);
+                                   std::uint8_t(address & 0xFF), std::uint8_t((address >> 8) & 0xFF),
+                                   kr72wire::WriteWord);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendReadSignalStrength()
 {
-    const auto f = BuildShortFrame(0, 0, 6, 0, 0x0A);
+    const auto f = BuildShortFrame(0, 0, kr72wire::LiveBusyRssi, 0, kr72wire::LiveValue);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendSetSMeterS1()
 {
-    const auto f = BuildShortFrame(0, 0, 2, 0, 0x0A);
+    const auto f = BuildShortFrame(0, 0, kr72wire::LiveSetS1, 0, kr72wire::LiveValue);
     Send(f.data(), int(f.size()));
 }
 
 void TTransferCore::SendSetSMeterS9()
 {
-    const auto f = BuildShortFrame(0, 0, 3, 0, 0x0A);
+    const auto f = BuildShortFrame(0, 0, kr72wire::LiveSetS9, 0, kr72wire::LiveValue);
     Send(f.data(), int(f.size()));
 }
 
@@ -165,22 +169,29 @@ void TTransferCore::StartTransfer()
     const int mode = TransferMode.load();
     Finished = false;
     CancelRequested = false;
-    if (mode == 1)
-        ReadState = 1;
-    else if (mode == 2)
-        WriteState = 1;
-    TimeoutTicks = 0;
+    if (mode == kr72state::TransferRead)
+        ReadState = kr72state::Start;
+    else if (mode == kr72state::TransferWrite)
+        WriteState = kr72state::Start;
+    ReplyDeadline = NoDeadline;
     RetriesLeft = 0;
-    if (mode == 1 || mode == 2)
+    if (mode == kr72state::TransferRead || mode == kr72state::TransferWrite)
         WakeParser();
 }
 
 void TTransferCore::TimerTick()
 {
-    int ticks = TimeoutTicks.load();
-    while (ticks != 0 && !TimeoutTicks.compare_exchange_weak(ticks, ticks - 1)) {
-    }
     WakeParser();
+}
+
+void TTransferCore::StartReplyWait()
+{
+    ReplyDeadline = (Now() + ReplyAllowance).time_since_epoch().count();
+}
+
+bool TTransferCore::ReplyTimeLeft() const
+{
+    return Now().time_since_epoch().count() < ReplyDeadline.load();
 }
 
 void TTransferCore::CancelPressed()
@@ -189,7 +200,7 @@ void TTransferCore::CancelPressed()
         CancelRequested = true;
         WakeParser();
     } else {
-        TransferMode = 0;
+        TransferMode = kr72state::TransferIdle;
     }
 }
 
@@ -250,11 +261,11 @@ void TfrmReadWrite::FormShow()
 {
     btnCancel->setText(QStringLiteral("Cancel"));
     const int mode = TransferMode.load();
-    if (mode == 1) {
+    if (mode == kr72state::TransferRead) {
         setWindowTitle(QStringLiteral("Reading from radio"));
         gaugeProgress->setValue(0);
         lblAction->setText(QStringLiteral("Reading data from radio."));
-    } else if (mode == 2) {
+    } else if (mode == kr72state::TransferWrite) {
         setWindowTitle(QStringLiteral("Writing to radio"));
         gaugeProgress->setValue(0);
         lblAction->setText(QStringLiteral("Writing data to radio."));

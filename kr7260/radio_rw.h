@@ -14,7 +14,10 @@
 #include <QString>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <limits>
 
 class TfrmSerial;
 class TRadioImage;
@@ -39,6 +42,10 @@ class TTransferCore {
 public:
     static constexpr int ImageWords = 128;
     static constexpr int Retries = 5;
+    using Clock = std::chrono::steady_clock;
+    // Each attempt may be answered until this long after its request went out (one tick).
+    static constexpr std::chrono::milliseconds ReplyAllowance{500};
+    static constexpr Clock::rep NoDeadline = std::numeric_limits<Clock::rep>::min();
 
     TTransferCore();
     virtual ~TTransferCore(); // stops the link's threads if they still use this state
@@ -48,10 +55,11 @@ public:
     std::atomic<int> StartAddress{0};
     std::atomic<int> EndAddress{0};
     std::atomic<int> TransferMode{0};   // 0 idle, 1 read, 2 write
-    // Machine state (parser thread; the user-interface thread sets 46 on cancel).
+    // Machine state (parser thread).
     std::array<std::atomic<std::int32_t>, ImageWords> ReceiveBuffer;
     std::atomic<int> CurrentAddress{0};
-    std::atomic<int> TimeoutTicks{0};
+    // End of the reply allowance of the request in flight (Clock ticks since its epoch).
+    std::atomic<Clock::rep> ReplyDeadline{NoDeadline};
     std::atomic<int> RetriesLeft{0};
     std::atomic<int> WriteState{0};
     std::atomic<int> ReadState{0};
@@ -60,6 +68,9 @@ public:
     // Cancel pressed while a transfer ran: the machine turns it into state 46 on its
     // next step, so a step in progress cannot overwrite it.
     std::atomic<bool> CancelRequested{false};
+
+    // The clock of the reply allowance; tests set their own before a transfer runs.
+    std::function<Clock::time_point()> Now = [] { return Clock::now(); };
 
     TfrmSerial* Link = nullptr;   // falls back to frmSerial when not set
     TRadioImage* Image = nullptr;
@@ -77,8 +88,14 @@ public:
     void SendSetSMeterS1();                   // sub-code 2
     void SendSetSMeterS9();                   // sub-code 3
 
+    // A request has just gone out: its reply has ReplyAllowance from now.
+    void StartReplyWait();
+    // True while the request in flight may still be answered.
+    bool ReplyTimeLeft() const;
+
     // The dialog's handlers without the widgets: the start of a transfer (FormShow),
-    // one timer tick, and the Cancel/Close button.
+    // one timer tick (wakes the parser, which then looks at the allowance), and the
+    // Cancel/Close button.
     void StartTransfer();
     void TimerTick();
     void CancelPressed();

@@ -1,5 +1,6 @@
 #include "rs232.h"
 
+#include "kr72wire.h"
 #include "radio_get.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -9,9 +10,10 @@
 #include <QByteArray>
 #include <algorithm>
 
+using namespace kr72wire;
+
 namespace {
 inline int advance(int pos) { return pos == TfrmSerial::RingSize - 1 ? 0 : pos + 1; }
-constexpr std::uint8_t Terminator = 0xCC;
 // A frame must fit in the ring to be checked at all.
 constexpr int MaxFrameLength = TfrmSerial::RingSize;
 } // namespace
@@ -121,14 +123,14 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
     const int currentAddress = transfer ? transfer->CurrentAddress.load() : -1;
 
     switch (command) {
-    case 1:
-        if (!ChecksumValid(checksumPos, 7))
+    case EnterProgramMode:
+        if (!ChecksumValid(checksumPos, ShortFrameLength))
             return;
-        link_.LastReply = 1;
+        link_.LastReply = EnterProgramMode;
         link_.LinkFlags |= TfrmSerial::ProgramModeAckBit;
         return;
 
-    case 2: {
+    case Version: {
         const int n = ring[ParsePos];
         if (n == 0 || n + 4 > MaxFrameLength)
             return;
@@ -144,39 +146,39 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
             chars.truncate(zero);
         chars.truncate(TfrmSerial::VersionMaxChars);
         link_.SetRadioVersion(QString::fromLatin1(chars));
-        link_.LastReply = 2;
+        link_.LastReply = Version;
         return;
     }
 
-    case 4: {
-        if (!ChecksumValid(checksumPos, 21))
+    case ReadBlock: {
+        if (!ChecksumValid(checksumPos, BlockFrameLength))
             return;
         const int aHigh = take();
         const int aLow = take();
         const int a = aLow | (aHigh << 8);
         if (a != currentAddress || !transfer)
             return;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < BlockWords; ++i) {
             const int high = take();
             const int low = take();
             if (a + i < TTransferCore::ImageWords)
                 transfer->ReceiveBuffer[a + i] = low | (high << 8);
         }
-        link_.LastReply = 4;
+        link_.LastReply = ReadBlock;
         return;
     }
 
-    case 5:
-        if (!ChecksumValid(checksumPos, 7))
+    case WriteBlock:
+        if (!ChecksumValid(checksumPos, ShortFrameLength))
             return;
-        link_.LastReply = 5;
+        link_.LastReply = WriteBlock;
         return;
 
-    case 6:
-    case 70:
-    case 7:
-    case 71: {
-        if (!ChecksumValid(checksumPos, 7))
+    case ReadWord:
+    case ReadWordAlt:
+    case WriteWord:
+    case WriteWordAlt: {
+        if (!ChecksumValid(checksumPos, ShortFrameLength))
             return;
         const int aHigh = take();
         const int aLow = take();
@@ -192,7 +194,7 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
             }
             return;
         }
-        if (command == 6 || command == 70) {
+        if (command == ReadWord || command == ReadWordAlt) {
             if (a != currentAddress || !transfer || a < 0 || a >= TTransferCore::ImageWords)
                 return;
             transfer->ReceiveBuffer[a] = v;
@@ -201,22 +203,22 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
         return;
     }
 
-    case 10: {
-        if (!ChecksumValid(checksumPos, 7))
+    case LiveValue: {
+        if (!ChecksumValid(checksumPos, ShortFrameLength))
             return;
         take(); // the spare byte, only summed
         const int sub = take();
         const int b1 = take();
         const int b0 = take();
-        if (sub == 2) {
+        if (sub == LiveSetS1) {
             if (TRadioImage* image = link_.Image)
                 image->SetHighByte(kr72map::WordSMeter, std::uint8_t(b0));
-            emit link_.sMeterLevel(2, b0);
-        } else if (sub == 3) {
+            emit link_.sMeterLevel(LiveSetS1, b0);
+        } else if (sub == LiveSetS9) {
             if (TRadioImage* image = link_.Image)
                 image->SetLowByte(kr72map::WordSMeter, std::uint8_t(b0));
-            emit link_.sMeterLevel(3, b0);
-        } else if (sub == 6) {
+            emit link_.sMeterLevel(LiveSetS9, b0);
+        } else if (sub == LiveBusyRssi) {
             link_.BusyLevel = b0;
             link_.RssiLevel = b1;
             emit link_.liveLevels(b0, b1);
@@ -234,16 +236,16 @@ void rs232_processor::RunMachineStep()
     TTransferCore* t = link_.Transfer;
     if (!t)
         return;
-    auto pendingEnd = [](int s) { return s == 45 || s == 46; };
+    auto pendingEnd = [](int s) { return s == kr72state::Failed || s == kr72state::Cancelled; };
     const int mode = t->TransferMode.load();
     // A machine that still has to leave program mode does so even after "Close" set
     // the mode back to 0.
-    if (mode != 1 && pendingEnd(t->ReadState.load()))
+    if (mode != kr72state::TransferRead && pendingEnd(t->ReadState.load()))
         ReadRadioStep(*t);
-    if (mode != 2 && pendingEnd(t->WriteState.load()))
+    if (mode != kr72state::TransferWrite && pendingEnd(t->WriteState.load()))
         WriteRadioStep(*t);
-    if (mode == 1)
+    if (mode == kr72state::TransferRead)
         ReadRadioStep(*t);
-    else if (mode == 2)
+    else if (mode == kr72state::TransferWrite)
         WriteRadioStep(*t);
 }

@@ -2,8 +2,7 @@
 
 #include "ser_com.h"
 
-#include <poll.h>
-#include <cerrno>
+#include <platform/serial_device.h>
 
 serial_thread::serial_thread(TfrmSerial& link)
     : link_(link)
@@ -28,33 +27,24 @@ void serial_thread::Join()
 
 void serial_thread::Execute()
 {
-    const int portFd = link_.Port.fd();
-    if (portFd < 0)
-        return;
+    using Device = platform::SerialDevice;
     for (;;) {
         if (link_.StopEvent.isSet())
             return;
-        pollfd fds[2] = {{portFd, POLLIN, 0}, {link_.StopEvent.fd(), POLLIN, 0}};
-        const int r = ::poll(fds, 2, -1);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (fds[1].revents & POLLIN)
+        const int seen = link_.Port.waitReadable(&link_.StopEvent, -1);
+        if (seen & Device::EventSet)
             return;
-        const short ev = fds[0].revents;
-        if (ev & POLLIN) {
+        if (seen & Device::Readable) {
             // Bytes wait: wake the parser, then let it take them before looking again.
             link_.ReceiveEvent.set();
             if (platform::WaitForAny({&link_.ReadDoneEvent, &link_.StopEvent}, -1) != 0)
                 return;
             // A lost port stays readable; once its last bytes are taken, stop watching it.
-            if (ev & (POLLHUP | POLLERR | POLLNVAL))
+            if (seen & Device::Lost)
                 break;
             continue;
         }
-        if (ev & (POLLHUP | POLLERR | POLLNVAL))
+        if (seen & Device::Lost)
             break; // port lost: nothing more will arrive
     }
     // Let the parser see the loss, then wait only for the stop.

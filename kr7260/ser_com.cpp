@@ -6,10 +6,6 @@
 
 #include <platform/msgbox.h>
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
-
 TfrmSerial* frmSerial = nullptr;
 
 TfrmSerial::TfrmSerial(QObject* parent)
@@ -124,24 +120,7 @@ void TfrmSerial::SetRadioVersion(const QString& text)
 
 int TfrmSerial::AskBox(const QString& text, const QString& caption, unsigned flags)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return platform::MessageBox(text, caption, flags);
-
-    // Shown by the user-interface thread; this thread waits for the answer or for
-    // ClosePort, so closing the port during the box cannot deadlock.
-    struct Pending {
-        platform::Event done{true};
-        std::atomic<int> result{platform::IDCANCEL};
-    };
-    auto pending = std::make_shared<Pending>();
-    QMetaObject::invokeMethod(
-        this,
-        [pending, text, caption, flags]() {
-            pending->result = platform::MessageBox(text, caption, flags);
-            pending->done.set();
-        },
-        Qt::QueuedConnection);
-    const int which = platform::WaitForAny({&pending->done, &StopEvent}, -1);
-    return which == 0 ? pending->result.load() : platform::IDCANCEL;
+    // ClosePort sets StopEvent before it joins, so closing the port during the box
+    // cannot deadlock.
+    return platform::MessageBoxUnlessStopped(text, caption, flags, StopEvent);
 }

@@ -1,12 +1,13 @@
 #include <platform/msgbox.h>
+#include <platform/event.h>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
 
+#include <atomic>
 #include <cstdio>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -15,18 +16,18 @@ namespace platform {
 namespace {
 
 std::mutex hookMutex;
-MessageBoxHook hook;
+MessageBoxDetailHook hook;
 
-MessageBoxHook currentHook()
+MessageBoxDetailHook currentHook()
 {
     std::lock_guard<std::mutex> lock(hookMutex);
     return hook;
 }
 
-int showOnGuiThread(const QString& text, const QString& caption, unsigned flags)
+int showOnGuiThread(const QString& text, const QString& caption, unsigned flags, const QString& detail)
 {
-    if (MessageBoxHook h = currentHook())
-        return h(text, caption, flags);
+    if (MessageBoxDetailHook h = currentHook())
+        return h(text, caption, flags, detail);
 
     const bool okCancel = (flags & 0x0F) == MB_OKCANCEL;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -40,6 +41,8 @@ int showOnGuiThread(const QString& text, const QString& caption, unsigned flags)
     QMessageBox box(icon, caption, text,
                     okCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok,
                     QApplication::activeWindow());
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     int r = box.exec();
@@ -49,45 +52,66 @@ int showOnGuiThread(const QString& text, const QString& caption, unsigned flags)
     return okCancel ? IDCANCEL : IDOK;
 }
 
-} // namespace
-
-int MessageBox(const QString& text, const QString& caption, unsigned flags)
+// The box on the user-interface thread; a caller on another thread waits for the answer
+// or, when given, for `stop`.
+int showFromAnyThread(const QString& text, const QString& caption, unsigned flags, const QString& detail,
+                      Event* stop)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || !qobject_cast<QApplication*>(app)) {
-        if (MessageBoxHook h = currentHook())
-            return h(text, caption, flags);
+        if (MessageBoxDetailHook h = currentHook())
+            return h(text, caption, flags, detail);
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        if (!detail.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(detail));
         return (flags & 0x0F) == MB_OKCANCEL ? IDCANCEL : IDOK;
     }
     if (QThread::currentThread() == app->thread())
-        return showOnGuiThread(text, caption, flags);
+        return showOnGuiThread(text, caption, flags, detail);
 
-    // A queued call plus our own wait (rather than a blocking queued call) keeps the
-    // hand-over visible to the thread sanitizer.
-    struct Reply {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool ready = false;
-        int result = IDCANCEL;
+    // The answer outlives this wait when `stop` ends it first.
+    struct Pending {
+        Event done{true};
+        std::atomic<int> result{IDCANCEL};
     };
-    auto reply = std::make_shared<Reply>();
+    auto pending = std::make_shared<Pending>();
     QMetaObject::invokeMethod(
         app,
-        [reply, text, caption, flags] {
-            int r = showOnGuiThread(text, caption, flags);
-            std::lock_guard<std::mutex> lock(reply->mutex);
-            reply->result = r;
-            reply->ready = true;
-            reply->done.notify_all();
+        [pending, text, caption, flags, detail] {
+            pending->result = showOnGuiThread(text, caption, flags, detail);
+            pending->done.set();
         },
         Qt::QueuedConnection);
-    std::unique_lock<std::mutex> lock(reply->mutex);
-    reply->done.wait(lock, [&] { return reply->ready; });
-    return reply->result;
+    if (!stop) {
+        pending->done.wait(-1);
+        return pending->result.load();
+    }
+    return WaitForAny({&pending->done, stop}, -1) == 0 ? pending->result.load() : int(IDCANCEL);
+}
+
+} // namespace
+
+int MessageBox(const QString& text, const QString& caption, unsigned flags, const QString& detail)
+{
+    return showFromAnyThread(text, caption, flags, detail, nullptr);
+}
+
+int MessageBoxUnlessStopped(const QString& text, const QString& caption, unsigned flags, Event& stop)
+{
+    return showFromAnyThread(text, caption, flags, QString(), &stop);
 }
 
 void SetMessageBoxHook(MessageBoxHook h)
+{
+    if (!h) {
+        SetMessageBoxDetailHook({});
+        return;
+    }
+    SetMessageBoxDetailHook([h = std::move(h)](const QString& text, const QString& caption, unsigned flags,
+                                               const QString&) { return h(text, caption, flags); });
+}
+
+void SetMessageBoxDetailHook(MessageBoxDetailHook h)
 {
     std::lock_guard<std::mutex> lock(hookMutex);
     hook = std::move(h);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -66,6 +67,13 @@ SaveResult SaveFileReplacing(const QString& path, const QByteArray& bytes)
         return SaveResult::WriteError;
     }
     return SaveResult::Ok;
+}
+
+bool IsRegularFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    return !name.isEmpty() && ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace platform

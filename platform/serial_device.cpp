@@ -8,14 +8,24 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <vector>
 
 namespace platform {
+
+namespace detail {
+bool SetAnyBaud(int fd, int baud);
+int CurrentBaud(int fd);
+} // namespace detail
 
 struct SerialDevice::SavedSettings {
     termios tio;
@@ -98,6 +108,70 @@ std::string portFromIni(const std::string& key)
     return {};
 }
 
+// Root of the device tree: $NAVAR_DEVROOT for tests, else the real one.
+std::string deviceRoot()
+{
+    const char* root = std::getenv("NAVAR_DEVROOT");
+    std::string r = root ? root : "";
+    while (!r.empty() && r.back() == '/')
+        r.pop_back();
+    return r;
+}
+
+// The number after `prefix` in a name such as "ttyUSB12", or -1.
+long deviceNumber(const std::string& name, const std::string& prefix)
+{
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0
+        || name.size() - prefix.size() > 6)
+        return -1;
+    long n = 0;
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return -1;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
+std::vector<std::string> listDir(const std::string& dir)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    return names;
+}
+
+// Devices named prefix<number> in dev/, in number order.
+std::vector<std::string> numbered(const std::string& devDir, const std::vector<std::string>& names,
+                                  const std::string& prefix)
+{
+    std::vector<std::pair<long, std::string>> found;
+    for (const std::string& n : names)
+        if (long k = deviceNumber(n, prefix); k >= 0)
+            found.emplace_back(k, n);
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> paths;
+    for (auto& f : found)
+        paths.push_back(devDir + "/" + f.second);
+    return paths;
+}
+
+// The kernel's UART type of ttySn; 0 (unknown) when there is no UART behind it.
+bool hasUart(const std::string& root, const std::string& name)
+{
+    std::ifstream in(root + "/sys/class/tty/" + name + "/type");
+    int type = 0;
+    return in >> type && type != 0;
+}
+
+std::string canonical(const std::string& path)
+{
+    std::error_code ec;
+    auto c = std::filesystem::canonical(path, ec);
+    return ec ? std::string() : c.string();
+}
+
 bool speedFor(int baud, speed_t& speed)
 {
     switch (baud) {
@@ -124,6 +198,28 @@ int remainingMs(bool unlimited, Clock::time_point deadline)
     return left <= 0 ? 0 : static_cast<int>(left) + 1;
 }
 
+// How the last open of each port by this process ended, for PortOpenFailure.
+struct OpenRecord {
+    std::string path;
+    SerialDevice::Error error = SerialDevice::Error::None;
+    std::string reason;
+};
+std::mutex recordsMutex;
+std::map<std::string, OpenRecord> records;
+
+std::string recordKey(const std::string& name)
+{
+    int n = comNumber(name);
+    return n > 0 ? "COM" + std::to_string(n) : name;
+}
+
+void recordOpen(const std::string& name, const std::string& path, SerialDevice::Error error,
+                const std::string& reason)
+{
+    std::lock_guard<std::mutex> lock(recordsMutex);
+    records[recordKey(name)] = {path, error, reason};
+}
+
 } // namespace
 
 std::string ResolvePortName(const std::string& name)
@@ -137,7 +233,74 @@ std::string ResolvePortName(const std::string& name)
     std::string fromIni = portFromIni(key);
     if (!fromIni.empty())
         return fromIni;
-    return "/dev/ttyS" + std::to_string(n - 1);
+    const std::vector<std::string> present = SerialDevicesPresent();
+    return static_cast<size_t>(n) <= present.size() ? present[static_cast<size_t>(n) - 1] : std::string();
+}
+
+std::vector<std::string> SerialDevicesPresent()
+{
+    const std::string root = deviceRoot();
+    const std::string devDir = root + "/dev";
+    std::vector<std::string> devices;
+    std::vector<std::string> taken; // what the by-id links point at
+
+    const std::string byId = devDir + "/serial/by-id";
+    std::vector<std::string> ids = listDir(byId);
+    std::sort(ids.begin(), ids.end());
+    for (const std::string& id : ids) {
+        std::string target = canonical(byId + "/" + id);
+        if (target.empty())
+            continue; // a link left behind by a device that is gone
+        devices.push_back(byId + "/" + id);
+        taken.push_back(target);
+    }
+
+    const std::vector<std::string> names = listDir(devDir);
+    for (const char* prefix : {"ttyUSB", "ttyACM"})
+        for (const std::string& path : numbered(devDir, names, prefix))
+            if (std::find(taken.begin(), taken.end(), canonical(path)) == taken.end())
+                devices.push_back(path);
+    for (const std::string& path : numbered(devDir, names, "ttyS"))
+        if (hasUart(root, path.substr(devDir.size() + 1)))
+            devices.push_back(path);
+    return devices;
+}
+
+std::string DescribePort(const std::string& name)
+{
+    const std::string path = ResolvePortName(name);
+    if (path.empty())
+        return "No serial device";
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return path + " (not present)";
+    return path;
+}
+
+std::string PortOpenFailure(const std::string& name)
+{
+    OpenRecord r;
+    {
+        std::lock_guard<std::mutex> lock(recordsMutex);
+        auto it = records.find(recordKey(name));
+        if (it == records.end() || it->second.error == SerialDevice::Error::None)
+            return {};
+        r = it->second;
+    }
+    const std::string key = recordKey(name);
+    std::string text = r.path.empty() ? key + " has no device.\n" : key + " is " + r.path + ".\n";
+    switch (r.error) {
+    case SerialDevice::Error::NotFound:
+        return text + "Not present: see the README's Serial ports.";
+    case SerialDevice::Error::NoAccess:
+        return text + "Permission denied: add your user to the dialout group and log in again.";
+    case SerialDevice::Error::Busy:
+        return text + "In use by another program: close it and try again.";
+    default:
+        if (!r.reason.empty())
+            r.reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(r.reason[0])));
+        return text + r.reason + ".";
+    }
 }
 
 SerialDevice::~SerialDevice()
@@ -153,20 +316,20 @@ bool SerialDevice::open(const std::string& name, int baud)
     errorText_.clear();
     path_ = ResolvePortName(name);
 
-    auto fail = [this](Error e, const std::string& what, int err) {
+    auto fail = [this, &name](Error e, const std::string& what, int err) {
         error_ = e;
-        errorText_ = path_ + ": " + what + (err ? std::string(": ") + std::strerror(err) : std::string());
+        const std::string reason = what + (err ? std::string(": ") + std::strerror(err) : std::string());
+        errorText_ = (path_.empty() ? name : path_) + ": " + reason;
         if (fd_ >= 0) {
             ::close(fd_);
             fd_ = -1;
         }
+        recordOpen(name, path_, e, reason);
         return false;
     };
 
-    speed_t speed;
-    if (!speedFor(baud, speed))
-        return fail(Error::Other, "unsupported baud rate " + std::to_string(baud), 0);
-
+    if (path_.empty())
+        return fail(Error::NotFound, "no serial device", 0);
     fd_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         int err = errno;
@@ -174,6 +337,8 @@ bool SerialDevice::open(const std::string& name, int baud)
             return fail(Error::NotFound, "cannot open", err);
         if (err == EBUSY)
             return fail(Error::Busy, "cannot open", err);
+        if (err == EACCES || err == EPERM)
+            return fail(Error::NoAccess, "cannot open", err);
         return fail(Error::Other, "cannot open", err);
     }
     // The lock belongs to this open file: any other opener, in this process or another, fails.
@@ -190,20 +355,23 @@ bool SerialDevice::open(const std::string& name, int baud)
         saved_ = new SavedSettings;
     saved_->tio = tio;
 
+    // What the driver makes of the line settings never decides the open.
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    ::cfsetspeed(&tio, speed);
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-        int err = errno;
-        ::ioctl(fd_, TIOCNXCL);
-        return fail(Error::Other, "cannot set line settings", err);
-    }
-    baud_ = baud;
+    speed_t speed;
+    const bool fixed = speedFor(baud, speed);
+    ::cfsetspeed(&tio, fixed ? speed : B9600);
+    ::tcsetattr(fd_, TCSANOW, &tio);
+    if (!fixed)
+        detail::SetAnyBaud(fd_, baud);
+    const int actual = detail::CurrentBaud(fd_);
+    baud_ = actual > 0 ? actual : baud;
     ::tcflush(fd_, TCIOFLUSH);
+    recordOpen(name, path_, Error::None, {});
     return true;
 }
 
@@ -222,23 +390,24 @@ void SerialDevice::close()
 
 bool SerialDevice::setBaud(int baud)
 {
-    speed_t speed;
-    if (!speedFor(baud, speed)) {
-        error_ = Error::Other;
-        errorText_ = "unsupported baud rate " + std::to_string(baud);
-        return false;
-    }
     if (fd_ < 0) {
         baud_ = baud;
         return true;
     }
+    speed_t speed;
     termios tio;
-    if (::tcgetattr(fd_, &tio) != 0 || ::cfsetspeed(&tio, speed) != 0 || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+    bool ok;
+    if (speedFor(baud, speed))
+        ok = ::tcgetattr(fd_, &tio) == 0 && ::cfsetspeed(&tio, speed) == 0 && ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+    else
+        ok = detail::SetAnyBaud(fd_, baud);
+    if (!ok) {
         error_ = Error::Other;
-        errorText_ = path_ + ": cannot set baud rate: " + std::strerror(errno);
+        errorText_ = path_ + ": cannot set baud rate " + std::to_string(baud) + ": " + std::strerror(errno);
         return false;
     }
-    baud_ = baud;
+    const int actual = detail::CurrentBaud(fd_);
+    baud_ = actual > 0 ? actual : baud;
     return true;
 }
 
@@ -321,6 +490,36 @@ std::size_t SerialDevice::bytesWaiting() const
     if (::ioctl(fd_, FIONREAD, &n) != 0 || n < 0)
         return 0;
     return static_cast<std::size_t>(n);
+}
+
+int SerialDevice::waitReadable(Event* event, int timeoutMs) const
+{
+    if (fd_ < 0)
+        return Lost;
+    const bool unlimited = timeoutMs < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : timeoutMs);
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {event ? event->fd() : -1, POLLIN, 0}};
+    const nfds_t count = event ? 2 : 1;
+    for (;;) {
+        const int r = ::poll(fds, count, remainingMs(unlimited, deadline));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return Lost;
+        }
+        if (r == 0)
+            return 0;
+        int seen = 0;
+        if (event && (fds[1].revents & POLLIN))
+            seen |= EventSet;
+        const short ev = fds[0].revents;
+        if (ev & POLLIN)
+            seen |= Readable;
+        if (ev & (POLLHUP | POLLERR | POLLNVAL))
+            seen |= Lost;
+        if (seen)
+            return seen;
+    }
 }
 
 void SerialDevice::purge()

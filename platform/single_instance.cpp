@@ -1,11 +1,12 @@
 #include <platform/single_instance.h>
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -21,20 +22,29 @@ QString safeName(const QString& name)
     return s;
 }
 
-QString lockPath(const QString& name)
+// The per-user folder that holds both the lock and the socket: $XDG_RUNTIME_DIR, else
+// <temp>/navar-<uid>, private to the user. Empty when neither can be used.
+QString runtimeFolder()
 {
-    // Without XDG_RUNTIME_DIR Qt invents a folder (and warns); the temp folder serves as well.
-    QString dir;
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty() || !QDir().mkpath(dir))
-        dir = QDir::tempPath();
-    return dir + QLatin1Char('/') + safeName(name) + QStringLiteral(".lock");
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (xdg.startsWith(QLatin1Char('/')) && QDir().mkpath(xdg))
+        return xdg;
+    const QString dir = QDir::tempPath() + QStringLiteral("/navar-") + QString::number(::getuid());
+    const QByteArray path = QFile::encodeName(dir);
+    ::mkdir(path.constData(), 0700);
+    // Another user's folder, or one others may write to, is not ours to trust.
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()
+        || (st.st_mode & 077) != 0)
+        return {};
+    return dir;
 }
 
-QString serverName(const QString& name)
+// Lock and socket are named from this one base; empty when there is no folder for them.
+QString basePath(const QString& name)
 {
-    return safeName(name) + QStringLiteral("-") + QString::number(::getuid());
+    const QString dir = runtimeFolder();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + safeName(name);
 }
 
 } // namespace
@@ -54,7 +64,10 @@ bool SingleInstance::TryLock()
 {
     if (lock_ && lock_->isLocked())
         return true;
-    lock_ = std::make_unique<QLockFile>(lockPath(name_));
+    const QString base = basePath(name_);
+    if (base.isEmpty())
+        return true; // nowhere private to keep a lock: run without the guarantee
+    lock_ = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     // A lock is stale only when its owner is gone, however old it is.
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0)) {
@@ -67,7 +80,7 @@ bool SingleInstance::TryLock()
 
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    const QString sname = serverName(name_);
+    const QString sname = base + QStringLiteral(".socket");
     if (!server_->listen(sname)) {
         // A socket left by a copy that crashed: we hold the lock, so it is ours to remove.
         QLocalServer::removeServer(sname);
@@ -90,8 +103,11 @@ void SingleInstance::OnActivateRequest(std::function<void()> handler)
 
 bool SingleInstance::ActivateFirst()
 {
+    const QString base = basePath(name_);
+    if (base.isEmpty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(serverName(name_));
+    socket.connectToServer(base + QStringLiteral(".socket"));
     if (!socket.waitForConnected(1000))
         return false;
     socket.write("A", 1);

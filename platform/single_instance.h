@@ -1,5 +1,6 @@
-// One running copy per user: a lock file named after the mutex in the runtime folder,
-// and a local server through which a second start brings the first window forward.
+// One running copy per user: a lock file and a local socket named after the mutex, both
+// in the user's runtime folder ($XDG_RUNTIME_DIR, else a private <temp>/navar-<uid>).
+// Through the socket a second start brings the first window forward.
 #pragma once
 
 #include <QString>

@@ -32,6 +32,14 @@ void THelpPane::Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse)
     }
 }
 
+bool THelpPane::TakesChild(QWidget* child, QWidget* control) const
+{
+    // A child not bound yet, or bound to a control around this one (a group box bound
+    // first): the innermost bound control owns it, whatever the order of binding.
+    const auto it = watched_.constFind(child);
+    return it == watched_.constEnd() || (it->owner != child && it->owner->isAncestorOf(control));
+}
+
 void THelpPane::Bind(QWidget* control, const QString& sentence, bool mouseOnly)
 {
     if (!control)
@@ -39,7 +47,7 @@ void THelpPane::Bind(QWidget* control, const QString& sentence, bool mouseOnly)
     sentences_[control] = sentence;
     Watch(control, control, !mouseOnly, true);
     for (QWidget* child : control->findChildren<QWidget*>()) {
-        if (!watched_.contains(child))
+        if (TakesChild(child, control))
             Watch(child, control, !mouseOnly, true);
     }
 }
@@ -51,7 +59,7 @@ void THelpPane::BindFocus(QWidget* control, const QString& sentence)
     sentences_[control] = sentence;
     Watch(control, control, true, false);
     for (QWidget* child : control->findChildren<QWidget*>()) {
-        if (!watched_.contains(child))
+        if (TakesChild(child, control))
             Watch(child, control, true, false);
     }
 }

@@ -53,6 +53,7 @@ protected:
 
 private:
     void Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse);
+    bool TakesChild(QWidget* child, QWidget* control) const;
 
     struct Binding {
         QWidget* owner = nullptr;

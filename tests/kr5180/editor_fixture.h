@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <cstdint>
@@ -66,15 +67,46 @@ protected:
         QApplication::processEvents();
     }
     // Shows the window (its load runs), lets act work on its controls, presses a button.
-    void Run(QWidget& window, const std::function<void()>& act, Press press)
+    // okName / cancelName: the window's own button names.
+    void Run(QWidget& window, const std::function<void()>& act, Press press, const char* okName = "OKBtn",
+             const char* cancelName = "CancelBtn")
     {
         Show(window);
         if (act)
             act();
-        Finish(window, press);
+        Finish(window, press, okName, cancelName);
         if (window.isVisible())
             window.hide();
     }
+    // Cancel, then the close box, each after act: the image stays as it was.
+    void ExpectCancelKeepsImage(QWidget& window, const std::function<void()>& act, const char* okName = "OKBtn",
+                                const char* cancelName = "CancelBtn")
+    {
+        const Bytes before = Snapshot();
+        for (Press press : {Press::Cancel, Press::CloseBox}) {
+            Run(window, act, press, okName, cancelName);
+            EXPECT_TRUE(Changed(before).empty()) << (press == Press::Cancel ? "Cancel" : "close box");
+        }
+    }
+    // Sends a mouse move (no button) to w, as the pointer crossing it does.
+    static void MouseMove(QWidget* w)
+    {
+        QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+
+    // A control of the window by its object name (the test fails when it is missing).
+    template <class T>
+    static T* Child(QWidget& window, const char* name)
+    {
+        T* c = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    void SetWord(int address, int value) { image.SetWord(address, value); }
+    int Byte(int address) { return image.GetByte(address); }
+
     static QAbstractButton* Button(QWidget& window, const char* name)
     {
         auto* b = window.findChild<QAbstractButton*>(name);

@@ -111,12 +111,18 @@ TEST_F(CommPortMenuTest, APortThatWillNotOpenIsReportedAndNoSelectionOpensNothin
     addSim(1);
     start();
     boxes.expect(platform::IDOK);
-    runDialog([](QWidget* w) {
-        Combo(w, "comboPortName")->setCurrentIndex(1); // COM2 leads nowhere
+    runDialog([&](QWidget* w) {
+        // Each item's tooltip names the device behind it, or that nothing is there.
+        QComboBox* ports = Combo(w, "comboPortName");
+        EXPECT_EQ(ports->itemData(0, Qt::ToolTipRole).toString().toStdString(), sims[0]->slavePath());
+        EXPECT_EQ(ports->itemData(1, Qt::ToolTipRole).toString().toStdString(), NoPort(2) + " (not present)");
+        ports->setCurrentIndex(1); // COM2 leads nowhere
         Button(w, "btnOK")->click();
     });
     ASSERT_EQ(boxes.boxes().size(), 1u);
     ExpectBox(boxes.boxes()[0], "Unable to open COM2", "Error", 0x30);
+    EXPECT_EQ(boxes.boxes()[0].detail.toStdString(),
+              "COM2 is " + NoPort(2) + ".\nNot present: see the README's Serial ports.");
     EXPECT_EQ(win->PanelText(1), "Disconnected");
 
     runDialog([](QWidget* w) {
@@ -159,12 +165,13 @@ TEST_F(CommPortMenuTest, AutoDetectFindsTheRadioBehindTwoSilentPorts)
     EXPECT_EQ(win->PanelText(2), "Firmware: v2.11B");
 }
 
-TEST_F(CommPortMenuTest, AutoDetectWithoutARadioKeepsTheConfiguredPort)
+// After a search that finds nothing the chosen port is open again, not the last one tried.
+TEST_F(CommPortMenuTest, AutoDetectWithoutARadioReturnsToTheConfiguredPort)
 {
     testsupport::Kr5180Sim& silent2 = addSim(2);
-    testsupport::Kr5180Sim& silent7 = addSim(7);
+    testsupport::Kr5180Sim& silent8 = addSim(8);
     silent2.setSilent(true);
-    silent7.setSilent(true);
+    silent8.setSilent(true);
     writeRegistry(2, 9600);
     start(300);
     ASSERT_STREQ(serialPort->PortName(), "COM2");
@@ -174,11 +181,23 @@ TEST_F(CommPortMenuTest, AutoDetectWithoutARadioKeepsTheConfiguredPort)
     ASSERT_EQ(boxes.boxes().size(), 1u);
     ExpectBox(boxes.boxes()[0], "Radio not found.", "Auto Detect", 0x30);
     EXPECT_EQ(silent2.requestCount(), 1);
-    EXPECT_EQ(silent7.requestCount(), 1);
+    EXPECT_EQ(silent8.requestCount(), 1);
     EXPECT_EQ(win->portSettings.portNumber, 2);
-    // Each try closes the port first and COM8 leads nowhere: no port is left open.
-    EXPECT_FALSE(serialPort->SerialPortIsOpen());
-    EXPECT_TRUE(win->PanelText(0).startsWith("COM2: "));
-    EXPECT_EQ(win->PanelText(1), "Disconnected");
+    EXPECT_TRUE(serialPort->SerialPortIsOpen());
+    EXPECT_STREQ(serialPort->PortName(), "COM2");
+    EXPECT_EQ(win->PanelText(0), "COM2: 9600,8,N,1");
+    EXPECT_EQ(win->PanelText(1), "Connected");
     EXPECT_EQ(win->PanelText(2), "Firmware: ");
+
+    // A chosen port that no longer opens stays closed, and the status bar says so.
+    mapPort(2, NoPort(2));
+    boxes.clear();
+    boxes.expect(platform::IDOK);
+    action("mnAutoDetect")->trigger();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    ExpectBox(boxes.boxes()[0], "Radio not found.", "Auto Detect", 0x30);
+    EXPECT_EQ(silent8.requestCount(), 2);
+    EXPECT_FALSE(serialPort->SerialPortIsOpen());
+    EXPECT_EQ(win->PanelText(0), "COM2: 9600,8,N,1");
+    EXPECT_EQ(win->PanelText(1), "Disconnected");
 }

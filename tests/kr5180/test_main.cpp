@@ -2,6 +2,7 @@
 // engineering build switch.
 #include "main_fixture.h"
 #include "support/disk_full.h"
+#include "support/named_pipe.h"
 
 #include "about.h"
 #include "monitor.h"
@@ -88,6 +89,18 @@ TEST_F(MainWindowTest, StoredBaudRateIsUsedAsStoredAndAHalfKeyIsIgnored)
     ExpectBox(boxes.boxes()[0], "Unable to open COM1", "Error", 0x30);
 }
 
+TEST_F(MainWindowTest, AStoredBaudRateOutsideTheListStillOpensThePort)
+{
+    addSim(1);
+    writeDefaultFile(Pattern(3));
+    writeRegistry(1, 14400);
+    start();
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(serialPort->BaudRate(), 14400);
+    EXPECT_EQ(win->PanelText(0), "COM1: 14400,8,N,1");
+    EXPECT_EQ(win->PanelText(1), "Connected");
+}
+
 TEST_F(MainWindowTest, MissingDefaultFileIsReportedAndLeavesNoData)
 {
     addSim(1);
@@ -147,6 +160,31 @@ TEST_F(MainFileTest, ReadFromFileLoadsTheChosenFileAndPadsAShortOne)
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
+TEST_F(MainFileTest, ALongFileNameIsElidedInTheMiddleWithTheWholeNameInTheTooltip)
+{
+    const QString dir = workPath(QStringLiteral("dealer-programming/customer-fleet-configurations/northern-region"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/fleet-channel-plan-with-repeaters.mem");
+    WriteFileBytes(path, Pattern(18));
+    chooseFile(path);
+    win->show();
+    click("btnReadFile");
+
+    const QString whole = "File: " + path;
+    auto* panel = win->findChild<QLabel*>(QStringLiteral("StatusPanel3"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(win->PanelText(3), whole);
+    EXPECT_EQ(panel->toolTip(), whole);
+    // The start and the end of the text, joined by an ellipsis.
+    const QString shown = panel->text();
+    const qsizetype cut = shown.indexOf(QChar(0x2026));
+    ASSERT_GT(cut, 0) << shown.toStdString();
+    EXPECT_TRUE(whole.startsWith(shown.left(cut))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(".mem")) << shown.toStdString();
+    EXPECT_TRUE(whole.endsWith(shown.mid(cut + 1))) << shown.toStdString();
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown), panel->contentsRect().width());
+}
+
 TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
 {
     platform::SetFileDialogHook([](platform::TFileDialog&) { return false; });
@@ -164,6 +202,20 @@ TEST_F(MainFileTest, ReadFromFileCancelledOrFailingKeepsTheImage)
     EXPECT_EQ(win->memFileName, "defkr5180.mem");
     EXPECT_EQ(win->DataSource, TfrmMain::SourceFile);
     EXPECT_EQ(win->PanelText(3), "File: defkr5180.mem");
+}
+
+TEST_F(MainFileTest, APipeChosenAsTheFileIsRefusedWithTheFileBox)
+{
+    const QString pipe = workPath(QStringLiteral("pipe.mem"));
+    testsupport::NamedPipe fifo(pipe);
+    chooseFile(pipe);
+    boxes.expect(platform::IDOK);
+    click("btnReadFile");
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    ExpectBox(boxes.boxes()[0], "Unable to open file " + pipe, "File Open Error", 0x30);
+    EXPECT_EQ(fifo.waiting(), fifo.Size()) << "the pipe was read";
+    EXPECT_EQ(image(), defaults);
+    EXPECT_EQ(win->memFileName, "defkr5180.mem");
 }
 
 TEST_F(MainFileTest, WriteToFileSavesTheWholeImageAddingTheExtension)

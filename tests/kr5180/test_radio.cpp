@@ -1,4 +1,5 @@
 // The radio command layer against the simulated radio on a pty, with the trace it writes.
+// ctest-label: threaded
 #include "eeprom.h"
 #include "monitor.h"
 #include "radio.h"
@@ -11,9 +12,11 @@
 
 #include <QCheckBox>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using testsupport::Bytes;
@@ -214,25 +217,37 @@ TEST_F(RadioTest, NotRecognisedReplyStoresNothing)
 
 TEST_F(RadioTest, ShortOrForeignRepliesNeverReachTheImage)
 {
-    sim.setSilent(true);
     // A block reply cut short.
-    sim.sendUnsolicited({0x83, 0x00, 0x10, 0x01, 0x02, 0x03});
+    sim.replaceNextReply({0x83, 0x00, 0x10, 0x01, 0x02, 0x03});
     EXPECT_EQ(radio.ReadBlock(0x10), 1);
     EXPECT_EQ(ImageBytes(0x10, 16), Bytes(16, 0xFF));
 
-    // A late reply to an earlier block read answers the next one: not stored anywhere.
-    EXPECT_EQ(radio.ReadBlock(0x20), 1); // times out
-    sim.sendUnsolicited(Bytes{0x83, 0x00, 0x20} + Pattern(0xA0, 16));
+    // A reply for another block: not stored anywhere.
+    sim.replaceNextReply(Bytes{0x83, 0x00, 0x20} + Pattern(0xA0, 16));
     EXPECT_EQ(radio.ReadBlock(0x40), 1);
     EXPECT_EQ(ImageBytes(0x20, 16), Bytes(16, 0xFF));
     EXPECT_EQ(ImageBytes(0x40, 16), Bytes(16, 0xFF));
 
     // A byte read answered by a word reply.
-    sim.sendUnsolicited({0x82, 0x00, 0x50, 0x12, 0x34});
+    sim.replaceNextReply({0x82, 0x00, 0x50, 0x12, 0x34});
     int value = 7;
     EXPECT_EQ(radio.ReadByte(0x50, &value), 1);
     EXPECT_EQ(value, 7);
     EXPECT_EQ(image.GetByte(0x50), 0xFF);
+}
+
+// A reply the radio sends twice is not taken as the answer to the next request (late and
+// unasked frames are the serial port's tests).
+TEST_F(RadioTest, ARepeatedReplyDoesNotAnswerTheNextRequest)
+{
+    sim.repeatNextReply(20);
+    EXPECT_EQ(radio.ReadBlock(0x20), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the copy is in
+    for (int address : {0x30, 0x40}) {
+        SCOPED_TRACE(address);
+        EXPECT_EQ(radio.ReadBlock(address), 0);
+        EXPECT_EQ(ImageBytes(address, 16), Pattern(address, 16));
+    }
 }
 
 TEST_F(RadioTest, FirmwareText)
@@ -254,10 +269,10 @@ TEST_F(RadioTest, FirmwareText)
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.GetFirmwareText(text), 0);
     EXPECT_EQ(text, "");
-    sim.sendUnsolicited({0x80, 0x01});
+    sim.setSilent(false);
+    sim.replaceNextReply({0x80, 0x01});
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.fwMajor, -1);
-    sim.setSilent(false);
     sim.setNotRecognised({0x00});
     EXPECT_EQ(radio.QueryVersion(), 1);
     EXPECT_EQ(radio.GetFirmwareText(text), 0);

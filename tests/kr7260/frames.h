@@ -1,6 +1,8 @@
 // Radio reply frames built by hand for the link and machine tests.
 #pragma once
 
+#include "kr72wire.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,15 +13,15 @@ namespace k7test {
 using Bytes = std::vector<std::uint8_t>;
 
 // payload, checksum (one's complement of the sum), command, 0xCC
-inline Bytes frame(const Bytes& payload, std::uint8_t command)
+inline Bytes frame(const Bytes& payload, int command)
 {
     Bytes f = payload;
     unsigned sum = 0;
     for (auto b : payload)
         sum += b;
     f.push_back(std::uint8_t(0xFF - (sum & 0xFF)));
-    f.push_back(command);
-    f.push_back(0xCC);
+    f.push_back(std::uint8_t(command));
+    f.push_back(kr72wire::Terminator);
     return f;
 }
 
@@ -33,7 +35,7 @@ inline Bytes blockReply(int a, const std::array<int, 8>& words)
     }
     p.push_back(std::uint8_t(a & 0xFF));
     p.push_back(std::uint8_t(a >> 8));
-    return frame(p, 4);
+    return frame(p, kr72wire::ReadBlock);
 }
 
 // The text, then its length.
@@ -41,7 +43,7 @@ inline Bytes versionReply(const std::string& text)
 {
     Bytes p(text.begin(), text.end());
     p.push_back(std::uint8_t(text.size()));
-    return frame(p, 2);
+    return frame(p, kr72wire::Version);
 }
 
 } // namespace k7test

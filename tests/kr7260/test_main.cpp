@@ -4,6 +4,7 @@
 #include "about.h"
 #include "com_port.h"
 #include "editor.h"
+#include "kr72wire.h"
 #include "main.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -13,6 +14,7 @@
 #include "support/dialogs.h"
 #include "support/disk_full.h"
 #include "support/kr7260_sim.h"
+#include "support/named_pipe.h"
 #include "support/pty.h"
 
 #include <platform/filedialog.h>
@@ -235,6 +237,25 @@ TEST_F(MainWindowTest, ReadFromFileCancelledOrFailingChangesNothing)
     EXPECT_EQ(MainForm->StatusText(0), "before");
 }
 
+TEST_F(MainWindowTest, APipeChosenInReadFromFileIsRefusedWithTheFileBox)
+{
+    FillImage(5);
+    MainForm->SetStatusText(0, "before");
+    const QString pipe = FilePath("pipe.mem");
+    testsupport::NamedPipe fifo(pipe);
+    MessageBoxResponder boxes;
+    FileDialogScript dlg(pipe);
+    boxes.expect(platform::IDOK); // confirmation
+    boxes.expect(platform::IDOK); // the error
+    MainForm->btnFileOpen->click();
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[1].text, "There is a problem reading the file");
+    EXPECT_EQ(boxes.boxes()[1].caption, "File Error");
+    EXPECT_EQ(fifo.waiting(), fifo.Size()) << "the pipe was read";
+    EXPECT_EQ(MainForm->RadioImage.Get(0), 5);
+    EXPECT_EQ(MainForm->StatusText(0), "before");
+}
+
 TEST_F(MainWindowTest, FailedSaveKeepsThePreviousFile)
 {
     const QString path = FilePath("keep.mem");
@@ -282,7 +303,7 @@ TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
     EXPECT_EQ(MainForm->RadioImage.Get(0), 40);
     EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
 
-    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(kr72wire::ExitProgramMode) == 1; }, 3000));
     sim_->clearLog();
     sim_->setSilent(false);
     std::array<std::uint16_t, 128> mem{};
@@ -299,14 +320,15 @@ TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
         ASSERT_EQ(MainForm->RadioImage.Get(k), mem[k]) << "word " << k;
     EXPECT_EQ(MainForm->StatusText(0), "Current Radio data loaded");
     // Two enters, the version, blocks 0, 8, ..., 120 once each, the exit.
-    ASSERT_TRUE(WaitFor([&] { return sim_->count(3) == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return sim_->count(kr72wire::ExitProgramMode) == 1; }, 3000));
     WaitFor([] { return false; }, 700); // past the next tick: nothing more is sent
-    std::vector<std::uint8_t> expected{1, 1, 2};
-    expected.insert(expected.end(), 16, 4);
-    expected.push_back(3);
+    using namespace kr72wire;
+    std::vector<std::uint8_t> expected{EnterProgramMode, EnterProgramMode, Version};
+    expected.insert(expected.end(), 16, ReadBlock);
+    expected.push_back(ExitProgramMode);
     EXPECT_EQ(sim_->commands(), expected);
     for (int b = 0; b <= 120; b += 8)
-        EXPECT_EQ(sim_->count(4, b), 1) << b;
+        EXPECT_EQ(sim_->count(kr72wire::ReadBlock, b), 1) << b;
     // The parser thread's version reaches the label.
     EXPECT_TRUE(WaitFor([] { return MainForm->lblVersion->text().contains("KR7260"); }));
 }
@@ -358,6 +380,15 @@ TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)
         EXPECT_TRUE(handler.ran());
     };
     MessageBoxResponder boxes;
+    // Each item's tooltip names the device behind it, or that nothing is there.
+    ModalHandler tips([&](QWidget*) {
+        EXPECT_EQ(frmPorts->rbCom1->toolTip().toStdString(), ptys_[0]->slavePath());
+        EXPECT_EQ(frmPorts->rbCom3->toolTip(), tmp_.filePath("no-such-tty") + " (not present)");
+        EXPECT_EQ(frmPorts->rbCom4->toolTip(), "No serial device");
+        frmPorts->reject();
+    });
+    MainForm->mnuPortSelect->trigger();
+    ASSERT_TRUE(tips.ran());
     pick(&TfrmPorts::rbCom1, &TfrmPorts::rbCom2, "btnCancel");
     EXPECT_EQ(MainForm->ComPortNumber, 1);
     EXPECT_EQ(frmSerial->Port.path(), ptys_[0]->slavePath());

@@ -17,6 +17,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QTimer>
 
 using testsupport::MessageBoxResponder;
 using testsupport::WaitFor;
@@ -85,6 +88,57 @@ TEST_F(StartupTest, MissingDefaultFileZeroesImageAndSaysSo)
     EXPECT_TRUE(frmSerial->PortOpen);
 }
 
+TEST_F(StartupTest, StartUpBoxesShowAboveTheSplashAndTakeTheKeyboard)
+{
+    // Real boxes: no default file, and a port that cannot be opened.
+    MapMissing(1);
+    struct Seen {
+        QString text;
+        bool splashVisible, splashOnTop, boxActive;
+    };
+    std::vector<Seen> seen;
+    QTimer watcher;
+    QElapsedTimer sinceShown;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        // Activation follows the showing; give a loaded machine time for it.
+        if (!sinceShown.isValid())
+            sinceShown.start();
+        const bool active = QApplication::activeWindow() == box;
+        if (!active && sinceShown.elapsed() < 3000)
+            return;
+        sinceShown.invalidate();
+        seen.push_back({box->text(), Splash->isVisible(), Splash->StaysOnTop(), active});
+        box->accept();
+    });
+    watcher.start(10);
+    MainForm->FormShow();
+    watcher.stop();
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, "Default file defkr72.mem does not exist.");
+    EXPECT_EQ(seen[1].text, "There is a problem opening the Com port.");
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(s.text.toStdString());
+        EXPECT_TRUE(s.splashVisible);
+        EXPECT_FALSE(s.splashOnTop);
+        EXPECT_TRUE(s.boxActive);
+    }
+    EXPECT_FALSE(Splash->isVisible());
+
+    // Between boxes the splash is on top again.
+    Splash->ShowCentred();
+    EXPECT_TRUE(Splash->StaysOnTop());
+    QMessageBox box(QMessageBox::Warning, "No port.", "text", QMessageBox::Ok, MainForm);
+    box.open();
+    EXPECT_FALSE(Splash->StaysOnTop());
+    box.accept();
+    EXPECT_TRUE(Splash->StaysOnTop());
+    Splash->hide();
+}
+
 TEST_F(StartupTest, RegistryPortOutOfRangeMissingOrNotANumberGivesPort1)
 {
     MapPty(1);
@@ -121,6 +175,9 @@ TEST_F(StartupTest, UnopenablePortIsReportedAndProgramGoesOn)
     EXPECT_EQ(boxes.boxes()[0].text, "There is a problem opening the Com port.");
     EXPECT_EQ(boxes.boxes()[0].caption, "No port.");
     EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
+    // The details name the device, the reason and what to do.
+    EXPECT_EQ(boxes.boxes()[0].detail, "COM2 is " + tmp_.filePath("no-such-tty")
+                                           + ".\nNot present: see the README's Serial ports.");
     EXPECT_FALSE(frmSerial->PortOpen);
     EXPECT_EQ(MainForm->ComPortNumber, 2);
     EXPECT_FALSE(Splash->isVisible());
@@ -165,7 +222,7 @@ TEST_F(StartupTest, RunsOnFirstActivationOnlyAndExitStoresThePort)
 
 TEST_F(StartupTest, SecondInstanceIsRefusedAndBringsTheFirstForward)
 {
-    const QString name = "KR72Mutex";
+    const QString name = QStringLiteral("KR72Mutex-test-%1").arg(QCoreApplication::applicationPid());
     platform::SingleInstance first(name);
     ASSERT_TRUE(kr7260app::AcquireSingleInstance(first)); // no box for the first copy
     bool asked = false;

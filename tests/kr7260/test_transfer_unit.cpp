@@ -1,6 +1,7 @@
 // The request builders, the read and write machines step by step against a scripted radio,
 // and closing the link while the parser thread waits for a box.
 // ctest-label: threaded
+#include "kr72wire.h"
 #include "radio_get.h"
 #include "radio_rw.h"
 #include "rs232.h"
@@ -30,6 +31,8 @@ using k7test::blockReply;
 using k7test::Bytes;
 using k7test::frame;
 using k7test::versionReply;
+using namespace kr72wire;
+using namespace kr72state;
 
 int command(const Bytes& f) { return f.size() >= 2 ? f[f.size() - 2] : -1; }
 int address(const Bytes& f) { return f.size() == 21 ? f[16] | (f[17] << 8) : f[2] | (f[3] << 8); }
@@ -47,8 +50,8 @@ struct FakeView : TTransferView {
     QString lastAction() { std::lock_guard l(m); return actions.empty() ? QString() : actions.back(); }
 };
 
-// The builders and the machines driven step by step; a scripted radio answers every frame
-// at once.
+// The builders and the machines driven step by step on a fake clock; a scripted radio
+// answers every frame at once.
 class Machine : public ::testing::Test {
 protected:
     Machine()
@@ -58,6 +61,7 @@ protected:
         t.Link = &link;
         t.Image = &image;
         t.View = &view;
+        t.Now = [this] { return now; };
         link.SetSendTap([this](const Bytes& f) { sent.push_back(f); });
         QObject::connect(&link, &TfrmSerial::versionChanged, [this](const QString& s) { labels.push_back(s); });
         for (int k = 0; k < 128; ++k)
@@ -69,17 +73,17 @@ protected:
         if (silent)
             return;
         const int cmd = command(f);
-        if (cmd == 1) {
-            feed(frame({0, 0, 0, 0}, 1));
-        } else if (cmd == 2 && !noVersion) {
+        if (cmd == EnterProgramMode) {
+            feed(frame({0, 0, 0, 0}, EnterProgramMode));
+        } else if (cmd == Version && !noVersion) {
             feed(versionReply(version));
-        } else if (cmd == 4) {
+        } else if (cmd == ReadBlock) {
             const int a = address(f);
             std::array<int, 8> words{};
             for (int i = 0; i < 8; ++i)
                 words[i] = a + i < 128 ? radio[a + i] : 0;
             feed(blockReply(a, words));
-        } else if (cmd == 5) {
+        } else if (cmd == WriteBlock) {
             const int a = address(f);
             for (int i = 0; i < 8; ++i)
                 if (a + 7 - i < 128)
@@ -88,6 +92,12 @@ protected:
         }
     }
     void feed(const Bytes& b) { proc.Receive(b.data(), int(b.size())); }
+    // A timer tick after the given time.
+    void tick(std::chrono::milliseconds after = TTransferCore::ReplyAllowance)
+    {
+        now += after;
+        t.TimerTick();
+    }
 
     // The one frame sent since the last call.
     Bytes only()
@@ -123,10 +133,10 @@ protected:
             proc.RunMachineStep();
             for (std::size_t k = before; k < sent.size(); ++k)
                 answer(sent[k]);
-            if ((mode == 1 ? t.ReadState : t.WriteState) == 0)
+            if ((mode == TransferRead ? t.ReadState : t.WriteState) == Idle)
                 return;
             if (sent.size() == before)
-                t.TimerTick();
+                tick();
         }
         ADD_FAILURE() << "machine did not end";
     }
@@ -143,6 +153,7 @@ protected:
     TRadioImage image;
     TfrmSerial link;
     TTransferCore t;
+    TTransferCore::Clock::time_point now{std::chrono::hours(1)};
     FakeView view;
     rs232_processor proc{link};
     std::vector<Bytes> sent;
@@ -150,7 +161,7 @@ protected:
     int radio[128] = {};
     std::string version = "KR7260d";
     bool silent = false, noVersion = false;
-    int writeAck = 5;
+    int writeAck = WriteBlock;
 };
 
 TEST_F(Machine, ShortFramesAreExact)
@@ -198,50 +209,77 @@ TEST_F(Machine, SilentRadioFailsAfterSixAttempts)
 {
     silent = true;
     image.Fill(3);
-    run(1, 0, 127);
-    EXPECT_EQ(framesWith(1).size(), 12u); // two per attempt
+    run(TransferRead, 0, 127);
+    EXPECT_EQ(framesWith(EnterProgramMode).size(), 12u); // two per attempt
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into read program mode.");
     EXPECT_EQ(view.captions, std::vector<QString>{"Close"});
     EXPECT_EQ(view.beeps, 1);
-    EXPECT_EQ(framesWith(3).size(), 1u);
-    EXPECT_TRUE(framesWith(4).empty());
-    EXPECT_EQ(command(sent.back()), 3);
+    EXPECT_EQ(framesWith(ExitProgramMode).size(), 1u);
+    EXPECT_TRUE(framesWith(ReadBlock).empty());
+    EXPECT_EQ(command(sent.back()), ExitProgramMode);
     EXPECT_EQ(view.gauges.back(), 0);
     EXPECT_EQ(image.Get(50), 3);
 
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into write program mode.");
 
     silent = false;
     noVersion = true;
-    run(1, 0, 127);
+    run(TransferRead, 0, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to read radio version.");
+}
+
+TEST_F(Machine, AReplyLateInItsAllowanceIsTakenAndNothingIsSentAgain)
+{
+    using std::chrono::milliseconds;
+    silent = true; // replies are fed by hand
+    start(TransferRead, 0, 127);
+    proc.RunMachineStep();
+    ASSERT_EQ(framesWith(EnterProgramMode).size(), 2u);
+    // A tick lands just after the request, another near the end of its 500 ms.
+    for (auto after : {milliseconds(5), milliseconds(490)}) {
+        tick(after);
+        proc.RunMachineStep();
+    }
+    EXPECT_EQ(sent.size(), 2u);
+    feed(frame({0, 0, 0, 0}, EnterProgramMode));
+    proc.RunMachineStep();
+    EXPECT_EQ(framesWith(EnterProgramMode).size(), 2u);
+    ASSERT_EQ(framesWith(Version).size(), 1u);
+
+    // With no reply by 500 ms after the send the request goes out again.
+    tick(milliseconds(5));
+    proc.RunMachineStep();
+    tick(milliseconds(495));
+    proc.RunMachineStep();
+    proc.RunMachineStep();
+    EXPECT_EQ(framesWith(Version).size(), 2u);
 }
 
 TEST_F(Machine, ShortReadsTakeOnlyTheirRangeAndASilentResultClosesOnSuccessOnly)
 {
-    run(1, 0, 1, 0);
+    run(TransferRead, 0, 1, 0);
     EXPECT_EQ(image.Get(0), 0x1000);
     EXPECT_EQ(image.Get(1), 0x1001);
     EXPECT_EQ(image.Get(2), 0);
-    EXPECT_EQ(framesWith(4).size(), 1u);
+    EXPECT_EQ(framesWith(ReadBlock).size(), 1u);
     EXPECT_EQ(view.closes, 1);
-    EXPECT_EQ(t.TransferMode, 0);
+    EXPECT_EQ(t.TransferMode, TransferIdle);
     EXPECT_TRUE(view.actions.empty());
 
     // A range whose block would start past 120 reads the last block instead.
     sent.clear();
-    run(1, 123, 127);
-    for (const auto& f : framesWith(4))
+    run(TransferRead, 123, 127);
+    for (const auto& f : framesWith(ReadBlock))
         EXPECT_LE(address(f), 120);
     EXPECT_EQ(image.Get(122), 0);
     for (int k = 123; k < 128; ++k)
         EXPECT_EQ(image.Get(k), 0x1000 + k) << k;
 
     silent = true;
-    run(1, 0, 1, 0);
+    run(TransferRead, 0, 1, 0);
     EXPECT_EQ(view.closes, 1);
-    EXPECT_EQ(t.TransferMode, 1);
+    EXPECT_EQ(t.TransferMode, TransferRead);
     EXPECT_EQ(view.lastAction(), "Failed while trying to get radio into read program mode.");
 }
 
@@ -250,14 +288,14 @@ TEST_F(Machine, WriteAcknowledgementIsABitTest)
     imageFromRadio();
     image.Set(100, 1);
     writeAck = 7;
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Data successfully written to radio!");
 
     image.Set(100, 2);
     writeAck = 2; // carries neither bit 0 nor bit 2
-    run(2, 2, 127);
+    run(TransferWrite, 2, 127);
     EXPECT_EQ(view.lastAction(), "Failed while trying to write data to the radio.");
-    EXPECT_EQ(command(sent.back()), 3);
+    EXPECT_EQ(command(sent.back()), ExitProgramMode);
 }
 
 TEST_F(Machine, VersionCheckOfTheWrite)
@@ -278,7 +316,7 @@ TEST_F(Machine, VersionCheckOfTheWrite)
         version = v;
         boxes.clear();
         sent.clear();
-        run(2, 2, 127);
+        run(TransferWrite, 2, 127);
         if (box.isEmpty()) {
             EXPECT_TRUE(boxes.boxes().empty());
             EXPECT_EQ(view.lastAction(), "Data successfully written to radio!");
@@ -289,9 +327,9 @@ TEST_F(Machine, VersionCheckOfTheWrite)
         EXPECT_EQ(boxes.boxes()[0].caption, "Wrong version...");
         EXPECT_EQ(boxes.boxes()[0].flags, 0x30u);
         EXPECT_EQ(view.lastAction(), QString("Incorrect radio version.") + v);
-        EXPECT_TRUE(framesWith(4).empty());
-        EXPECT_EQ(framesWith(3).size(), 1u);
-        EXPECT_EQ(command(sent.back()), 3);
+        EXPECT_TRUE(framesWith(ReadBlock).empty());
+        EXPECT_EQ(framesWith(ExitProgramMode).size(), 1u);
+        EXPECT_EQ(command(sent.back()), ExitProgramMode);
         EXPECT_EQ(labels.back(), QString("Radio version ") + v);
     }
 }
@@ -299,7 +337,7 @@ TEST_F(Machine, VersionCheckOfTheWrite)
 TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
 {
     image.Fill(9);
-    start(1, 0, 127);
+    start(TransferRead, 0, 127);
     // Run a few blocks, then cancel while a block request is outstanding.
     for (int i = 0; i < 6; ++i) {
         const std::size_t before = sent.size();
@@ -313,12 +351,12 @@ TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
     const std::size_t before = sent.size();
     for (int i = 0; i < 5; ++i) {
         proc.RunMachineStep();
-        t.TimerTick();
+        tick();
     }
     ASSERT_EQ(sent.size(), before + 1);
-    EXPECT_EQ(command(sent.back()), 3);
-    EXPECT_EQ(t.ReadState, 0);
-    EXPECT_EQ(t.TransferMode, 1); // a cancel leaves the mode as it was
+    EXPECT_EQ(command(sent.back()), ExitProgramMode);
+    EXPECT_EQ(t.ReadState, Idle);
+    EXPECT_EQ(t.TransferMode, TransferRead); // a cancel leaves the mode as it was
     EXPECT_EQ(image.Get(0), 9);   // a cancelled read leaves the image
     EXPECT_EQ(view.gauges.back(), 0);
 }
@@ -326,18 +364,18 @@ TEST_F(Machine, CancelEndsWithOneExitAndStaysIdle)
 TEST_F(Machine, CloseBeforeTheEndStepStillLeavesProgramMode)
 {
     silent = true;
-    start(1, 0, 127);
+    start(TransferRead, 0, 127);
     for (int i = 0; i < 40 && !t.Finished; ++i) {
         proc.RunMachineStep();
-        t.TimerTick();
+        tick();
     }
     ASSERT_TRUE(t.Finished);
-    ASSERT_EQ(t.ReadState, 45);
+    ASSERT_EQ(t.ReadState, kr72state::Failed);
     t.CancelPressed(); // "Close": the mode goes back to 0
-    EXPECT_EQ(t.TransferMode, 0);
+    EXPECT_EQ(t.TransferMode, TransferIdle);
     proc.RunMachineStep();
-    EXPECT_EQ(command(sent.back()), 3);
-    EXPECT_EQ(t.ReadState, 0);
+    EXPECT_EQ(command(sent.back()), ExitProgramMode);
+    EXPECT_EQ(t.ReadState, Idle);
 }
 
 // ---------------------------------------------------------------- the link's threads
@@ -368,10 +406,10 @@ TEST_F(LinkThreads, ClosingThePortWhileTheVersionBoxWaitsDoesNotHang)
 
     // The write machine is waiting for the version; the reply names a rejected radio.
     link.SetRadioVersion("KR7260a");
-    link.LastReply = 2;
-    t.TimeoutTicks = 1;
-    t.WriteState = 7;
-    t.TransferMode = 2;
+    link.LastReply = Version;
+    t.StartReplyWait();
+    t.WriteState = kr72state::WriteVersionWait;
+    t.TransferMode = TransferWrite;
     link.ReceiveEvent.set();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (view.lastAction().isEmpty() && std::chrono::steady_clock::now() < deadline)
@@ -382,7 +420,7 @@ TEST_F(LinkThreads, ClosingThePortWhileTheVersionBoxWaitsDoesNotHang)
     EXPECT_TRUE(link.ClosePort());
     EXPECT_FALSE(link.PortOpen);
     EXPECT_TRUE(testsupport::WaitFor([&] { return boxes.boxes().size() == 1; }, 3000));
-    EXPECT_EQ(t.WriteState, 45);
+    EXPECT_EQ(t.WriteState, kr72state::Failed);
 }
 
 TEST_F(LinkThreads, ReadAndWriteRunOnTheParserThreadWithoutTimerTicks)
@@ -405,14 +443,14 @@ TEST_F(LinkThreads, ReadAndWriteRunOnTheParserThreadWithoutTimerTicks)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         return view.lastAction();
     };
-    EXPECT_EQ(runTransfer(1, 0, 127), "Data successfully read from radio!");
+    EXPECT_EQ(runTransfer(TransferRead, 0, 127), "Data successfully read from radio!");
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ(image.Get(k), 0x2000 + k) << k;
 
     image.Set(60, 0x0BAD);
-    EXPECT_EQ(runTransfer(2, 2, 127), "Data successfully written to radio!");
+    EXPECT_EQ(runTransfer(TransferWrite, 2, 127), "Data successfully written to radio!");
     EXPECT_EQ(sim.word(60), 0x0BAD);
-    EXPECT_EQ(sim.count(5), 1);
+    EXPECT_EQ(sim.count(WriteBlock), 1);
     EXPECT_TRUE(link.ClosePort());
 }
 

@@ -1,6 +1,7 @@
 // Whole transfers: the link, the transfer dialog and its state machines against the
 // simulated radio on a pty.
 // ctest-label: threaded
+#include "kr72wire.h"
 #include "radio_image.h"
 #include "radio_rw.h"
 #include "ser_com.h"
@@ -18,6 +19,8 @@
 
 using testsupport::Kr7260Sim;
 using testsupport::WaitFor;
+using namespace kr72wire;
+using namespace kr72state;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -91,7 +94,7 @@ protected:
     // (past the next timer tick), so that any later request would show in the log.
     void settle(int extraMs = 700)
     {
-        EXPECT_TRUE(WaitFor([&] { return sim.count(3) >= 1; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return sim.count(ExitProgramMode) >= 1; }, 3000));
         WaitFor([] { return false; }, extraMs);
     }
 
@@ -127,7 +130,7 @@ TEST_F(Transfer, ReadSurvivesARaggedLine)
     sim.dropReplyNumber(6);
     sim.sendUnsolicited(Kr7260Sim::Frame(4, Bytes(18, 0x00)));
     image.Fill(0);
-    EXPECT_EQ(run(1, 0, 127), kReadOk);
+    EXPECT_EQ(run(TransferRead, 0, 127), kReadOk);
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), radio[i]) << "word " << i;
 }
@@ -139,13 +142,13 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
     // on, six attempts) is never answered.
     for (int n = 8; n < 14; ++n)
         sim.dropReplyNumber(n);
-    EXPECT_EQ(run(1, 0, 127), "Failed while trying to read data from the radio.");
+    EXPECT_EQ(run(TransferRead, 0, 127), "Failed while trying to read data from the radio.");
     for (int i = 0; i < 128; ++i)
         ASSERT_EQ(image.Get(i), 0x1234) << "word " << i;
     settle();
-    EXPECT_EQ(sim.count(4, 32), 6);
-    EXPECT_EQ(sim.count(4, 40), 0);
-    EXPECT_EQ(sim.commands().back(), 3);
+    EXPECT_EQ(sim.count(ReadBlock, 32), 6);
+    EXPECT_EQ(sim.count(ReadBlock, 40), 0);
+    EXPECT_EQ(sim.commands().back(), ExitProgramMode);
 }
 
 // ---------------------------------------------------------------- writes
@@ -153,10 +156,10 @@ TEST_F(Transfer, FailedReadLeavesTheImageAsItWas)
 TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
 {
     imageFromRadio();
-    EXPECT_EQ(run(2, 2, 127), kWriteOk);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kWriteOk);
     settle();
-    EXPECT_EQ(sim.count(5), 0);
-    EXPECT_EQ(addresses(4), WriteBlockStarts());
+    EXPECT_EQ(sim.count(WriteBlock), 0);
+    EXPECT_EQ(addresses(ReadBlock), WriteBlockStarts());
     EXPECT_EQ(sim.memory(), radio);
 
     sim.clearLog();
@@ -164,13 +167,13 @@ TEST_F(Transfer, WriteReadsMatchingBlocksAndStoresAndVerifiesDifferingOnes)
     image.Set(1, 0x6666);
     image.Set(50, 0xBEEF);
     image.Set(127, 0x0001);
-    EXPECT_EQ(run(2, 2, 127), kWriteOk);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kWriteOk);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{48, 120}));
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{48, 120}));
     // Each written block is read once before and once after.
-    EXPECT_EQ(sim.count(4, 48), 2);
-    EXPECT_EQ(sim.count(4, 120), 2);
-    EXPECT_EQ(sim.count(4), static_cast<int>(WriteBlockStarts().size()) + 2);
+    EXPECT_EQ(sim.count(ReadBlock, 48), 2);
+    EXPECT_EQ(sim.count(ReadBlock, 120), 2);
+    EXPECT_EQ(sim.count(ReadBlock), static_cast<int>(WriteBlockStarts().size()) + 2);
     auto expected = radio;
     expected[50] = 0xBEEF;
     expected[127] = 0x0001;
@@ -181,20 +184,20 @@ TEST_F(Transfer, WordAboveSixteenBitsOrADifferingReadBackFailsTheVerify)
 {
     imageFromRadio();
     image.Set(70, 0x10000 | radio[70]);
-    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kVerifyFailed);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{64}));
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{64}));
     EXPECT_EQ(sim.word(70), radio[70]); // only bits 0 to 15 went to the radio
 
     sim.clearLog();
     image.Set(70, radio[70]);
     image.Set(60, 0x0100);
     sim.corruptReadBack(60);
-    EXPECT_EQ(run(2, 2, 127), kVerifyFailed);
+    EXPECT_EQ(run(TransferWrite, 2, 127), kVerifyFailed);
     settle();
-    EXPECT_EQ(addresses(5), (std::vector<int>{56}));
-    EXPECT_EQ(sim.commands().back(), 3);
-    EXPECT_EQ(sim.count(4, 64), 0); // nothing after the failed block
+    EXPECT_EQ(addresses(WriteBlock), (std::vector<int>{56}));
+    EXPECT_EQ(sim.commands().back(), ExitProgramMode);
+    EXPECT_EQ(sim.count(ReadBlock, 64), 0); // nothing after the failed block
 }
 
 } // namespace

@@ -1,4 +1,6 @@
-// Test entry: one offscreen application object per test program.
+// Test entry: one offscreen application object per test program, in folders of its own.
+#include "support/environment.h"
+
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <cstdlib>
@@ -7,6 +9,7 @@ int main(int argc, char** argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    testsupport::TestEnvironment environment;
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

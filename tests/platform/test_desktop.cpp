@@ -1,4 +1,5 @@
 // Message boxes, file dialogs, the application's exception guard, and the single-instance lock.
+// ctest-label: threaded
 #include <gtest/gtest.h>
 
 #include <platform/application.h>
@@ -7,22 +8,33 @@
 #include <platform/single_instance.h>
 
 #include "support/dialogs.h"
+#include "support/environment.h"
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
 using testsupport::MessageBoxResponder;
 using testsupport::ModalHandler;
+using testsupport::ScopedEnv;
 using testsupport::WaitFor;
 
 namespace {
@@ -76,6 +88,19 @@ TEST(MessageBoxes, HookAnswersAndRunsOnTheGuiThreadFromAnyThread)
     ASSERT_TRUE(finished);
     EXPECT_EQ(result.load(), platform::IDCANCEL);
     EXPECT_TRUE(onGui.load());
+}
+
+TEST(MessageBoxes, TheDetailTextIsBehindTheBoxsDetailsButton)
+{
+    QString shown;
+    ModalHandler handler([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        shown = box->text() + "|" + box->detailedText();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(platform::MessageBox("Unable to open COM1", "Error", 0x30, "Not present."), platform::IDOK);
+    EXPECT_EQ(shown, "Unable to open COM1|Not present.");
 }
 
 TEST(MessageBoxes, OnScreenBoxHasTheFlagsButtonsAndIcon)
@@ -167,4 +192,64 @@ TEST(SingleInstance, SecondCopyIsRefusedAndCanWakeTheFirst)
     }
     platform::SingleInstance again(name);
     EXPECT_TRUE(again.TryLock());
+}
+
+TEST(SingleInstance, LockAndSocketShareOneFolderPerSession)
+{
+    const QString name = QStringLiteral("NavarTestMutex-%1").arg(QCoreApplication::applicationPid());
+    QTemporaryDir a, b;
+    ASSERT_TRUE(a.isValid() && b.isValid());
+    int activations = 0;
+    std::unique_ptr<ScopedEnv> runtime = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", a.path().toLocal8Bit());
+    platform::SingleInstance first(name);
+    ASSERT_TRUE(first.TryLock());
+    first.OnActivateRequest([&] { ++activations; });
+    EXPECT_TRUE(QFileInfo::exists(a.filePath(name + ".lock")));
+    EXPECT_TRUE(QFileInfo::exists(a.filePath(name + ".socket")));
+
+    // Another session (or another copy of this suite) neither meets the lock nor wakes the first.
+    runtime = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", b.path().toLocal8Bit());
+    platform::SingleInstance other(name);
+    EXPECT_FALSE(other.ActivateFirst());
+    EXPECT_TRUE(other.TryLock());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(activations, 0);
+}
+
+TEST(SingleInstance, WithoutARuntimeFolderTheLockIsTheUsersOwn)
+{
+    const QString name = QStringLiteral("NavarTestMutex-%1").arg(QCoreApplication::applicationPid());
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", QByteArray());
+    ScopedEnv tmpdir("TMPDIR", tmp.path().toLocal8Bit());
+    const QString own = tmp.filePath(QStringLiteral("navar-%1").arg(::getuid()));
+    {
+        platform::SingleInstance first(name);
+        ASSERT_TRUE(first.TryLock());
+        EXPECT_TRUE(QFileInfo::exists(own + "/" + name + ".lock"));
+        EXPECT_FALSE(QFileInfo::exists(tmp.filePath(name + ".lock"))); // nothing shared by all users
+        struct stat st;
+        ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        platform::SingleInstance second(name);
+        EXPECT_FALSE(second.TryLock());
+    }
+    // A folder of that name that others may write to is not trusted with a lock.
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0777), 0);
+    platform::SingleInstance copy(name);
+    EXPECT_TRUE(copy.TryLock());
+    EXPECT_FALSE(QFileInfo::exists(own + "/" + name + ".lock"));
+}
+
+TEST(TestEnvironment, EachProgramHasItsOwnPrivateFolders)
+{
+    const QString root = QFileInfo(qEnvironmentVariable("XDG_RUNTIME_DIR")).path();
+    EXPECT_TRUE(root.contains("navar-test-"));
+    for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "NAVAR_DEVROOT"})
+        EXPECT_TRUE(qEnvironmentVariable(v).startsWith(root + "/")) << v;
+    EXPECT_TRUE(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).startsWith(root + "/"));
+    if (const passwd* pw = ::getpwuid(::getuid())) {
+        EXPECT_NE(QDir::homePath(), QString::fromLocal8Bit(pw->pw_dir));
+    }
 }

@@ -5,11 +5,11 @@
 #include <platform/event.h>
 #include <platform/serial_device.h>
 
+#include "support/device_tree.h"
 #include "support/pty.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <poll.h>
 #include <sys/wait.h>
@@ -25,6 +25,7 @@
 using platform::Event;
 using platform::SerialDevice;
 using testsupport::ComMapping;
+using testsupport::FakeDeviceTree;
 using testsupport::PtyPair;
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
@@ -65,30 +66,92 @@ protected:
 
 } // namespace
 
-TEST(PortNames, ResolveInOrderEnvironmentIniDefault)
+TEST(PortNames, UnnamedPortsTakeThePresentDevicesInOrderEnvironmentAndIniWinPortByPort)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    unsetenv("NAVAR_COM2");
-    unsetenv("NAVAR_COM3");
+    FakeDeviceTree tree;
+    for (const char* d : {"ttyUSB0", "ttyUSB1", "ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1", "ttyS0", "ttyS1",
+                          "ttyS2", "ttyS3", "ttyUSBx", "tty0"})
+        tree.addDevice(d);
+    tree.addById("usb-Prolific_B-if00", "ttyUSB1");
+    tree.addById("usb-FTDI_A-if00", "ttyACM0");
+    tree.addById("usb-Gone-if00", "ttyUSB7"); // left behind by a lead that was pulled
+    tree.setUartType("ttyS0", 4);
+    tree.setUartType("ttyS1", 0); // a port with no UART behind it
+    tree.setUartType("ttyS3", 4); // ttyS2 has no type at all
+    const std::vector<std::string> expected = {
+        tree.path("dev/serial/by-id/usb-FTDI_A-if00"), tree.path("dev/serial/by-id/usb-Prolific_B-if00"),
+        tree.path("dev/ttyUSB0"), tree.path("dev/ttyUSB2"), tree.path("dev/ttyUSB10"), tree.path("dev/ttyACM1"),
+        tree.path("dev/ttyS0"), tree.path("dev/ttyS3")};
+    EXPECT_EQ(platform::SerialDevicesPresent(), expected);
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(platform::ResolvePortName("COM" + std::to_string(i + 1)), expected[i]) << i;
+    EXPECT_EQ(platform::ResolvePortName("COM9"), "");
+    EXPECT_EQ(platform::ResolvePortName("com2"), expected[1]);
+    EXPECT_EQ(platform::ResolvePortName("/dev/ttyUSB0"), "/dev/ttyUSB0");
 
-    ASSERT_TRUE(QDir().mkpath(dir.path() + "/Navar"));
-    QFile ini(dir.path() + "/Navar/ports.ini");
+    // ports.ini and the environment name single ports; the others keep their devices.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_TRUE(QDir().mkpath(config + "/Navar"));
+    QFile ini(config + "/Navar/ports.ini");
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Other]\nCOM2=/dev/wrong\n\n[Ports]\n; comment\nCOM2 = /dev/ttyUSB0\n");
+    ini.write("[Other]\nCOM2=/dev/wrong\n\n[Ports]\n; comment\nCOM2 = /dev/ttyUSB0\nCOM3=/dev/ttyUSB9\n");
     ini.close();
-    EXPECT_EQ(platform::ResolvePortName("COM2"), "/dev/ttyUSB0");
-    EXPECT_EQ(platform::ResolvePortName("COM3"), "/dev/ttyS2");
     {
-        ComMapping env(2, "/dev/pts/99");
-        EXPECT_EQ(platform::ResolvePortName("COM2"), "/dev/pts/99");
+        ComMapping env(3, "/dev/pts/99");
+        EXPECT_EQ(platform::ResolvePortName("COM1"), expected[0]);
+        EXPECT_EQ(platform::ResolvePortName("COM2"), "/dev/ttyUSB0");
+        EXPECT_EQ(platform::ResolvePortName("COM3"), "/dev/pts/99");
+        EXPECT_EQ(platform::ResolvePortName("COM4"), expected[3]);
     }
-    if (oldXdg.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", oldXdg);
+    EXPECT_EQ(platform::DescribePort("COM1"), expected[0]);
+    EXPECT_EQ(platform::DescribePort("COM3"), "/dev/ttyUSB9 (not present)");
+    EXPECT_EQ(platform::DescribePort("COM9"), "No serial device");
+    ASSERT_TRUE(ini.remove());
+}
+
+TEST(SerialDeviceOpen, ARateOutsideTheFixedTableStillOpensAndIsSet)
+{
+    PtyPair pty;
+    ComMapping map(4, pty.slavePath());
+    SerialDevice dev;
+    ASSERT_TRUE(dev.open("COM4", 14400)) << dev.lastErrorText();
+    EXPECT_EQ(dev.baud(), 14400);
+    EXPECT_TRUE(dev.setBaud(31250));
+    EXPECT_EQ(dev.baud(), 31250);
+    dev.close();
+    // Whatever the driver makes of the rate, the port opens.
+    EXPECT_TRUE(dev.open("COM4", -1)) << dev.lastErrorText();
+}
+
+TEST(SerialDeviceOpen, AFailedOpenSaysWhichDeviceWhyAndWhatToDo)
+{
+    FakeDeviceTree tree; // nothing present
+    SerialDevice dev;
+    EXPECT_FALSE(dev.open("COM2", 9600));
+    EXPECT_EQ(dev.lastError(), SerialDevice::Error::NotFound);
+    EXPECT_EQ(platform::PortOpenFailure("COM2"), "COM2 has no device.\nNot present: see the README's Serial ports.");
+    {
+        ComMapping map(2, "/dev/no-such-serial-device");
+        EXPECT_FALSE(dev.open("COM2", 9600));
+        EXPECT_EQ(platform::PortOpenFailure("COM2"),
+                  "COM2 is /dev/no-such-serial-device.\nNot present: see the README's Serial ports.");
+    }
+    // A file nobody, not even root, may open for writing.
+    if (QFileInfo::exists("/sys/kernel/uevent_seqnum")) {
+        ComMapping map(2, "/sys/kernel/uevent_seqnum");
+        EXPECT_FALSE(dev.open("COM2", 9600));
+        EXPECT_EQ(dev.lastError(), SerialDevice::Error::NoAccess);
+        EXPECT_EQ(platform::PortOpenFailure("COM2"), "COM2 is /sys/kernel/uevent_seqnum.\nPermission denied: add "
+                                                     "your user to the dialout group and log in again.");
+    }
+    PtyPair pty;
+    ComMapping map(2, pty.slavePath());
+    SerialDevice owner;
+    ASSERT_TRUE(owner.open("COM2", 9600));
+    EXPECT_EQ(platform::PortOpenFailure("COM2"), ""); // a good open clears the reason
+    EXPECT_FALSE(dev.open("COM2", 9600));
+    EXPECT_EQ(platform::PortOpenFailure("COM2"),
+              "COM2 is " + pty.slavePath() + ".\nIn use by another program: close it and try again.");
 }
 
 TEST(SerialDeviceOpen, MissingDeviceIsNotFound)
@@ -199,6 +262,23 @@ TEST_F(SerialOnPty, PurgeDiscardsWaitingInput)
     EXPECT_EQ(dev.bytesWaiting(), 0u);
     std::uint8_t b;
     EXPECT_EQ(dev.read(&b, 1, 30), 0);
+}
+
+TEST_F(SerialOnPty, WaitReadableSeesBytesTheEventAndALostPortWithoutReading)
+{
+    Event stop(true);
+    EXPECT_EQ(dev.waitReadable(&stop, 20), 0);
+    stop.set();
+    EXPECT_EQ(dev.waitReadable(&stop, -1), SerialDevice::EventSet);
+    stop.reset();
+    const std::uint8_t b[] = {1, 2};
+    ASSERT_EQ(::write(pty.masterFd(), b, sizeof b), 2);
+    EXPECT_EQ(dev.waitReadable(&stop, 5000), SerialDevice::Readable);
+    EXPECT_EQ(dev.waitReadable(&stop, 5000), SerialDevice::Readable); // nothing was taken
+    pty.closeMaster();
+    EXPECT_TRUE(dev.waitReadable(&stop, 5000) & SerialDevice::Lost);
+    dev.close();
+    EXPECT_EQ(dev.waitReadable(nullptr, -1), SerialDevice::Lost);
 }
 
 TEST(Events, ResetModesWaitForAnyAndWakingFromAnotherThread)

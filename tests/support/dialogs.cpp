@@ -83,9 +83,10 @@ struct MessageBoxResponder::State {
 MessageBoxResponder::MessageBoxResponder() : s_(new State)
 {
     State* s = s_;
-    platform::SetMessageBoxHook([s](const QString& text, const QString& caption, unsigned flags) {
+    platform::SetMessageBoxDetailHook([s](const QString& text, const QString& caption, unsigned flags,
+                                          const QString& detail) {
         std::unique_lock<std::mutex> lock(s->mutex);
-        s->boxes.push_back({text, caption, flags});
+        s->boxes.push_back({text, caption, flags, detail});
         if (!s->answers.empty()) {
             int a = s->answers.front();
             s->answers.pop_front();
@@ -102,7 +103,7 @@ MessageBoxResponder::MessageBoxResponder() : s_(new State)
 
 MessageBoxResponder::~MessageBoxResponder()
 {
-    platform::SetMessageBoxHook({});
+    platform::SetMessageBoxDetailHook({});
     delete s_;
 }
 

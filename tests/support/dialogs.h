@@ -27,6 +27,7 @@ struct RecordedBox {
     QString text;
     QString caption;
     unsigned flags;
+    QString detail; // the box's detail text, empty when it has none
 };
 
 // Installs itself as the message box hook for its lifetime. Each box is recorded and

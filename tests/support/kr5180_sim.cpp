@@ -225,6 +225,7 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
     Bytes reply;
     Bytes extra;
     bool extraBefore = true, drop = false, badCs, split;
+    int repeatGap;
     int baud, delayMs, splitGap, splitAt;
     bool reqTime;
     {
@@ -249,6 +250,12 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
         }
         if (drop)
             return; // the radio acted on the request, its reply is lost
+        if (replacement_) {
+            reply = *replacement_;
+            replacement_.reset();
+        }
+        repeatGap = repeatGapMs_;
+        repeatGapMs_ = -1;
         if (extra_) {
             extra = *extra_;
             extraBefore = extraBefore_;
@@ -283,6 +290,8 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
     } else {
         writeOut(out, baud, earliest);
     }
+    if (repeatGap >= 0)
+        writeOut(buildFrame(reply, badCs), baud, Clock::now() + std::chrono::milliseconds(repeatGap));
 }
 
 Bytes Kr5180Sim::answer(const Bytes& q)
@@ -669,6 +678,18 @@ void Kr5180Sim::setExtraFrame(const Bytes& payload, bool beforeReply, bool every
         extra_ = payload;
     extraBefore_ = beforeReply;
     extraEvery_ = everyReply;
+}
+
+void Kr5180Sim::repeatNextReply(int gapMs)
+{
+    std::lock_guard<std::mutex> lk(mutex_);
+    repeatGapMs_ = std::max(0, gapMs);
+}
+
+void Kr5180Sim::replaceNextReply(const Bytes& payload)
+{
+    std::lock_guard<std::mutex> lk(mutex_);
+    replacement_ = payload;
 }
 
 void Kr5180Sim::setSplitReplies(bool on, int gapMs, int splitAt)

@@ -81,6 +81,10 @@ public:
     void dropNextReplies(int count);                // the next `count` replies are not sent
     // An extra frame written in the same write as the next reply (before or after it).
     void setExtraFrame(const Bytes& payload, bool beforeReply = true, bool everyReply = false);
+    // The next reply is sent again gapMs after it (the radio repeating itself).
+    void repeatNextReply(int gapMs);
+    // The next reply carries this payload instead of the radio's answer.
+    void replaceNextReply(const Bytes& payload);
     // Each reply is written in two parts with a gap; splitAt -1 splits in the middle.
     void setSplitReplies(bool on, int gapMs = 20, int splitAt = -1);
     void setBadChecksum(bool on);
@@ -151,6 +155,8 @@ private:
     int dropNext_ = 0;
     std::optional<Bytes> extra_;
     bool extraBefore_ = true, extraEvery_ = false;
+    int repeatGapMs_ = -1;                          // -1: no repeat
+    std::optional<Bytes> replacement_;
     bool split_ = false;
     int splitGapMs_ = 20, splitAt_ = -1;
     bool badChecksum_ = false;
