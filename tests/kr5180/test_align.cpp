@@ -1,5 +1,6 @@
 // Alignment window: offline simulation, live commands to the simulated radio, S-meter
 // calibration, Set Defaults, polling and key repeat, and its opening from the main window.
+// ctest-label: threaded (the serial port and the simulated radio run their own threads)
 #include "main_fixture.h"
 
 #include "align.h"

@@ -1,5 +1,6 @@
 // EEPROM editor: the grid in its bases and sizes, the commit rule, the header file, and
 // the radio operations against the simulated radio.
+// ctest-label: threaded (the serial port and the simulated radio run their own threads)
 #include "main_fixture.h"
 
 #include "ee_edit.h"
