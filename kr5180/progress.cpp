@@ -11,8 +11,10 @@
 namespace {
 
 // Window-system events (expose, paint, the repaint of what a closed box uncovered) but no
-// user input: the transfer blocks this thread between steps by design.
-constexpr QEventLoop::ProcessEventsFlags PaintOnly = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+// user input and no timers: the transfer blocks this thread between steps by design, and
+// no other window's timer may put a command between its exchanges.
+constexpr QEventLoop::ProcessEventsFlags PaintOnly =
+    QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
 // How long a new window may take to be mapped and exposed by the window manager.
 constexpr int ExposeWaitMs = 500;
 

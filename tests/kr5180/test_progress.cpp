@@ -1,13 +1,16 @@
 // The progress windows of the radio transfers reach the screen at every step, while the
 // exchanges block the user-interface thread.
+// ctest-label: threaded (the late expose comes from a thread, as a window system's would)
 #include "main_fixture.h"
 
 #include <QExposeEvent>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
+
+#include <chrono>
+#include <thread>
 
 using namespace k5test;
 
@@ -28,11 +31,17 @@ int Filled(const QImage& image, const QProgressBar* bar)
 }
 
 // A window manager that maps a new window a while after it is shown: the first expose of
-// each showing is held back 80 ms. Until it comes, nothing painted reaches the screen.
+// each showing is held back and arrives 80 ms later from outside the user-interface thread.
+// Until it comes, nothing painted reaches the screen.
 class LateWindowManager : public QObject {
 public:
     explicit LateWindowManager(QWidget* window) : window(window) { qApp->installEventFilter(this); }
-    ~LateWindowManager() override { qApp->removeEventFilter(this); }
+    ~LateWindowManager() override
+    {
+        qApp->removeEventFilter(this);
+        for (std::thread& t : late)
+            t.join();
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -43,9 +52,10 @@ protected:
             return false;
         held = true;
         const QRegion region = static_cast<QExposeEvent*>(event)->region();
-        QTimer::singleShot(80, this, [this, region] {
-            QExposeEvent late(region);
-            QCoreApplication::sendEvent(window->windowHandle(), &late);
+        QWindow* target = window->windowHandle();
+        late.emplace_back([target, region] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+            QCoreApplication::postEvent(target, new QExposeEvent(region));
         });
         return true;
     }
@@ -53,6 +63,7 @@ protected:
 private:
     QWidget* window;
     bool held = false;
+    std::vector<std::thread> late;
 };
 
 } // namespace
