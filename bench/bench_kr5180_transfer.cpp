@@ -6,6 +6,7 @@
 #include "eeprom.h"
 #include "radio.h"
 #include "serialport.h"
+#include "transfer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,31 +21,17 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int BlockSize = 16, Blocks = 16;
-
-// The main window's read: version, program mode, sixteen block reads, reset.
-int ReadImage(KR5100& radio)
+// The main window's read: version, then program mode, sixteen block reads, reset.
+int ReadImage(KR5100& radio, EEPROM& image)
 {
-    int bad = radio.QueryVersion();
-    bad += radio.EnterProgMode();
-    for (int a = 0; a < Blocks * BlockSize; a += BlockSize)
-        bad += radio.ReadBlock(a);
-    bad += radio.ResetRadio();
-    return bad;
+    const int bad = radio.QueryVersion();
+    return bad + (TImageTransfer(&radio, nullptr).ReadImage(image, false).Ok() ? 0 : 1);
 }
 
-// The main window's write: test mode 0, program mode, sixteen block writes, reset.
+// The main window's write: program mode, test mode 0, sixteen block writes, reset.
 int WriteImage(KR5100& radio, EEPROM& image)
 {
-    int bad = radio.SetTestMode(0);
-    bad += radio.EnterProgMode();
-    for (int a = 0; a < Blocks * BlockSize; a += BlockSize) {
-        std::uint8_t block[BlockSize];
-        image.CopyOut(a, block, BlockSize);
-        bad += radio.WriteBlock(a, block);
-    }
-    bad += radio.ResetRadio();
-    return bad;
+    return TImageTransfer(&radio, nullptr).WriteImage(image, 0).Ok() ? 0 : 1;
 }
 
 Bytes ImageBytes(EEPROM& image)
@@ -109,7 +96,7 @@ int main(int argc, char** argv)
     std::printf("whole-image transfers at %d baud (simulator paces its replies and accounts for each "
                 "request's own time on the line)\n", baud);
 
-    Measure("read", repeats, baud, sim, [&] { image.Fill(0xFF); return ReadImage(radio); },
+    Measure("read", repeats, baud, sim, [&] { image.Fill(0xFF); return ReadImage(radio, image); },
             [&] { return ImageBytes(image) == radioMemory; });
 
     // Write a different image back and check the radio now holds it.
@@ -128,7 +115,7 @@ int main(int argc, char** argv)
     sim.setBaud(0);
     sim.setMemory(radioMemory);
     std::printf("unpaced (ratio against the %d-baud wire time):\n", baud);
-    Measure("read", repeats, baud, sim, [&] { image.Fill(0xFF); return ReadImage(radio); },
+    Measure("read", repeats, baud, sim, [&] { image.Fill(0xFF); return ReadImage(radio, image); },
             [&] { return ImageBytes(image) == radioMemory; });
     Measure("write", repeats, baud, sim, writeTransfer, [&] { return sim.memory() == written; });
 

@@ -1,7 +1,9 @@
 // Program entry of the KR5180 programmer: the application object, then every window of
 // the program, created once in a fixed order and kept until the program ends.
 #include "about.h"
+#include "align.h"
 #include "ctcss.h"
+#include "ee_edit.h"
 #include "eeprom.h"
 #include "eng.h"
 #include "engoptions.h"
@@ -57,7 +59,10 @@ int Run(platform::Application& app)
     if (!mainWindow->Started())
         return 1;
 
-    // 2. SLOT (not built yet): frmEEpromEdit (TfrmEEpromEdit), EEPROM editor; SetEditor(Editor::Eeprom, ...).
+    // 2. EEPROM editor.
+    std::unique_ptr<TfrmEEpromEdit> eeEdit(new TfrmEEpromEdit(radioCmd, mainWindow.get()));
+    frmEEpromEdit = eeEdit.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Eeprom, eeEdit.get());
     // 3. Development window (nothing opens it).
     std::unique_ptr<TfrmEngineering> engineering(new TfrmEngineering(radioCmd, eepromImage));
     frmEngineering = engineering.get();
@@ -81,7 +86,10 @@ int Run(platform::Application& app)
     // 9. Serial log (nothing opens it).
     std::unique_ptr<TformSerialLog> serialLog(new TformSerialLog());
     formSerialLog = serialLog.get();
-    // 10. SLOT (not built yet): formAlign (TformAlign), alignment; SetEditor(Editor::Align, ...).
+    // 10. Alignment.
+    std::unique_ptr<TformAlign> align(new TformAlign(radioCmd, eepromImage, mainWindow.get()));
+    formAlign = align.get();
+    mainWindow->SetEditor(TfrmMain::Editor::Align, align.get());
     // 11. Squelch.
     std::unique_ptr<TfrmSquelch> squelch(new TfrmSquelch(mainWindow.get()));
     frmSquelch = squelch.get();

@@ -2,13 +2,16 @@
 #include "ui_main.h"
 
 #include "about.h"
+#include "align.h"
 #include "commport.h"
+#include "ee_edit.h"
 #include "eeprom.h"
 #include "monitor.h"
 #include "progress.h"
 #include "radio.h"
 #include "rxchdata.h"
 #include "serialport.h"
+#include "transfer.h"
 #include "version.h"
 
 #include <platform/misc.h>
@@ -38,8 +41,6 @@ const char* const DefaultMemFile = "defkr5180.mem";
 namespace {
 
 const char* const MemFilter = "Mem files (*.mem)|*.mem";
-constexpr int BlockSize = 16;
-constexpr int CalibrationWords = 14;
 constexpr int PanelWidths[3] = {110, 80, 100};
 // The widest text each fixed panel shows; a panel grows past its width when the
 // desktop's font needs more room for it.
@@ -426,20 +427,9 @@ void TfrmMain::btnReadRadioClick()
         if (isVisible())
             repaint();
     }
-    radioCmd->EnterProgMode();
-
-    TfrmProgress* progress = Progress(this);
-    progress->SetTitle(QStringLiteral("Reading from Radio"));
-    progress->SetRange(0, ee::ImageSize);
-    progress->ShowNow();
-    for (int address = 0; address < ee::ImageSize; address += BlockSize) {
-        if (radioCmd->ReadBlock(address) != 0)
-            break;
-        progress->StepBy(BlockSize);
-    }
-    progress->close();
-
-    if (radioCmd->ResetRadio() != 0) {
+    // A read that missed a block leaves the image as it was and is not counted.
+    const TTransferResult read = TImageTransfer(radioCmd, Progress(this)).ReadImage(*eepromImage, false);
+    if (!read.Ok()) {
         platform::MessageBox(QStringLiteral("Radio Response Timeout."), QStringLiteral("Comms Error"),
                              platform::MB_ICONEXCLAMATION);
         return;
@@ -460,27 +450,9 @@ void TfrmMain::btnWriteRadioClick()
         platform::IDOK)
         return;
 
-    radioCmd->EnterProgMode();
-    radioCmd->SetTestMode(0);
-
-    TfrmProgress* progress = Progress(this);
-    progress->SetTitle(QStringLiteral("Writing to Radio"));
-    progress->SetRange(0, ee::ImageSize);
-    progress->ShowNow();
-    bool written = true;
-    for (int address = 0; address < ee::ImageSize; address += BlockSize) {
-        std::uint8_t block[BlockSize];
-        eepromImage->CopyOut(address, block, BlockSize);
-        if (radioCmd->WriteBlock(address, block) != 0) {
-            written = false;
-            break;
-        }
-        progress->StepBy(BlockSize);
-    }
-    progress->close();
-
+    const TTransferResult written = TImageTransfer(radioCmd, Progress(this)).WriteImage(*eepromImage, 0);
     // A block the radio did not take is reported even when the reset is answered.
-    if (radioCmd->ResetRadio() != 0 || !written)
+    if (!written.Ok())
         platform::MessageBox(QStringLiteral("Radio Response Timeout."), QStringLiteral("Comms Error"),
                              platform::MB_ICONEXCLAMATION);
 }
@@ -574,8 +546,7 @@ const EditorRow EditorTable[] = {
     {E::Squelch, &U::btnSquelch, &U::mnuEditSquelch, Opens::Modal, nullptr},
     {E::Options, &U::btnOptions, &U::mnuEditOptions, Opens::Modal, nullptr},
     {E::Align, &U::btnAlign, &U::mnuEditAlign, Opens::Modal, &TfrmMain::PrepareAlignment},
-    // SLOT: set-up call frmEEpromEdit->SetSource(eepromImage, 28), SetHeaderFile("eerom_kr5180.h")
-    {E::Eeprom, &U::btnEeprom, &U::mnuEditEeprom, Opens::Modal, nullptr},
+    {E::Eeprom, &U::btnEeprom, &U::mnuEditEeprom, Opens::Modal, &TfrmMain::PrepareEeprom},
     {E::Engineering, &U::btnEngineering, &U::mnuEditEngineering, Opens::Modal, nullptr},
     {E::Remote, &U::btnRemote, &U::mnuEditRemote, Opens::Modeless, nullptr},
     // The development window is not reached from the main window.
@@ -646,21 +617,7 @@ void TfrmMain::ShowAlignment()
 
 bool TfrmMain::PrepareAlignment(QWidget* window)
 {
-    TfrmProgress* progress = Progress(this);
-    progress->SetTitle(QStringLiteral("Reading Calibration from Radio"));
-    progress->SetRange(0, CalibrationWords);
-    progress->ShowNow();
-    bool failed = false;
-    for (int address = 0; address < 2 * CalibrationWords; address += 2) {
-        int value = 0;
-        if (radioCmd->ReadWord(address, &value) != 0) {
-            failed = true;
-            break;
-        }
-        eepromImage->SetWord(address, value);
-        progress->StepBy(1);
-    }
-    progress->close();
+    const bool failed = !TImageTransfer(radioCmd, Progress(this)).ReadCalibration(*eepromImage);
 
     bool offline = false;
     if (failed) {
@@ -670,9 +627,17 @@ bool TfrmMain::PrepareAlignment(QWidget* window)
             return false;
         offline = true;
     }
-    // SLOT (alignment window, not built yet): static_cast<TformAlign*>(window)->SetOffline(offline);
-    (void)offline;
-    (void)window;
+    if (auto* align = qobject_cast<TformAlign*>(window))
+        align->SetOffline(offline);
+    return true;
+}
+
+bool TfrmMain::PrepareEeprom(QWidget* window)
+{
+    if (auto* editor = qobject_cast<TfrmEEpromEdit*>(window)) {
+        editor->SetSource(eepromImage, ee::CalibrationWords * 2);
+        editor->SetHeaderFile(QStringLiteral("eerom_kr5180.h"));
+    }
     return true;
 }
 

@@ -66,6 +66,7 @@ public:
     void ShowAlignment();
     // Set-up calls of the editor table: false leaves the window unshown.
     bool PrepareAlignment(QWidget* window);
+    bool PrepareEeprom(QWidget* window);
     bool PrepareChannelData(QWidget* window);
     void LoadPortSettings();
     void SavePortSettings();

@@ -1,8 +1,24 @@
 #include "progress.h"
 #include "ui_progress.h"
 
+#include <platform/misc.h>
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QWindow>
+
+namespace {
+
+// Window-system events (expose, paint, the repaint of what a closed box uncovered) but no
+// user input and no timers: the transfer blocks this thread between steps by design, and
+// no other window's timer may put a command between its exchanges.
+constexpr QEventLoop::ProcessEventsFlags PaintOnly =
+    QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+// How long a new window may take to be mapped and exposed by the window manager.
+constexpr int ExposeWaitMs = 500;
+
+} // namespace
 
 TfrmProgress* frmProgress = nullptr;
 
@@ -33,8 +49,14 @@ void TfrmProgress::SetRange(int min, int max)
 
 void TfrmProgress::StepBy(int n)
 {
+    // Take what the window system queued since the last step (a late expose). The bar
+    // paints a visible change of position at once by itself; the update covers a change
+    // it judges too small, painted by the next step at the latest.
+    if (isVisible()) {
+        QCoreApplication::processEvents(PaintOnly);
+        ui->ProgressBar->update();
+    }
     ui->ProgressBar->setValue(ui->ProgressBar->value() + n);
-    PaintNow();
 }
 
 int TfrmProgress::Position() const
@@ -50,14 +72,41 @@ QProgressBar* TfrmProgress::Bar() const
 void TfrmProgress::ShowNow()
 {
     show();
-    // Let the window system map and expose the new window, taking no user input: the
-    // exchanges that follow block this thread by design.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    // A window manager maps the window some time after show(); until it is exposed,
+    // nothing painted reaches the screen. Wait for that, bounded.
+    QElapsedTimer waited;
+    waited.start();
+    QCoreApplication::processEvents(PaintOnly);
+    while (!(testAttribute(Qt::WA_Mapped) && windowHandle() && windowHandle()->isExposed()) &&
+           waited.elapsed() < ExposeWaitMs) {
+        platform::Sleep(5);
+        QCoreApplication::processEvents(PaintOnly);
+    }
     PaintNow();
 }
 
 void TfrmProgress::PaintNow()
 {
-    if (isVisible())
-        repaint();
+    if (!isVisible())
+        return;
+    // Take the expose and paint events queued since the last step, then paint the bar now.
+    QCoreApplication::processEvents(PaintOnly);
+    repaint();
+}
+
+void TfrmProgress::Begin(const char* title, int max)
+{
+    SetTitle(QString::fromLatin1(title));
+    SetRange(0, max);
+    ShowNow();
+}
+
+void TfrmProgress::Step(int n)
+{
+    StepBy(n);
+}
+
+void TfrmProgress::End()
+{
+    close();
 }

@@ -1,12 +1,14 @@
 // The small modeless window with a progress bar that the radio transfers show.
 #pragma once
 
+#include "transfer.h"
+
 #include <QDialog>
 
 namespace Ui { class TfrmProgress; }
 class QProgressBar;
 
-class TfrmProgress : public QDialog {
+class TfrmProgress : public QDialog, public TTransferProgress {
     Q_OBJECT
 public:
     explicit TfrmProgress(QWidget* parent = nullptr);
@@ -23,6 +25,11 @@ public:
     void ShowNow();
     // Paints the window at once, without handling any user input.
     void PaintNow();
+
+    // A transfer's progress: title and range, then shown; a step; closed.
+    void Begin(const char* title, int max) override;
+    void Step(int n) override;
+    void End() override;
 
 private:
     Ui::TfrmProgress* ui;

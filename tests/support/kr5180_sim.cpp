@@ -395,7 +395,14 @@ Bytes Kr5180Sim::answer(const Bytes& q)
         case 0x08:
             if (n < 3)
                 break;
+        {
+            std::deque<std::uint8_t>& queued = adcQueue_[q[2] & 7];
+            if (!queued.empty()) {
+                adcs_[q[2] & 7] = queued.front();
+                queued.pop_front();
+            }
             return {r0, sub, q[2], adcs_[q[2] & 7]};
+        }
         case 0x87:
             if (n < 4)
                 break;
@@ -556,6 +563,12 @@ int Kr5180Sim::dac(int index) const
 {
     std::lock_guard<std::mutex> lk(mutex_);
     return dacs_[index & 7];
+}
+
+void Kr5180Sim::queueAdc(int index, const Bytes& readings)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    adcQueue_[index & 7].insert(adcQueue_[index & 7].end(), readings.begin(), readings.end());
 }
 
 void Kr5180Sim::setAdc(int index, std::uint8_t value)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -55,6 +56,8 @@ public:
     void setDac(int index, std::uint8_t value);
     int dac(int index) const;
     void setAdc(int index, std::uint8_t value);
+    // The next reads of ADC index answer these, in order; then the last one stays.
+    void queueAdc(int index, const Bytes& readings);
     bool programMode() const;
     int testMode() const;                           // last mode of 0x38, 0 after reset
     int resetCount() const;
@@ -137,6 +140,7 @@ private:
     std::uint8_t status_ = 0;
     std::uint8_t dacs_[8] = {};
     std::uint8_t adcs_[8] = {};
+    std::deque<std::uint8_t> adcQueue_[8];
     bool programMode_ = false;
     int testMode_ = 0;
     int resets_ = 0;
