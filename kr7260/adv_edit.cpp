@@ -157,9 +157,17 @@ void TfrmAdvanced::ConnectLink()
 void TfrmAdvanced::LoadControls()
 {
     ConnectLink();
+    image().SetLiveGate(true);
     ShowLevels(image().Get(kr72map::WordSMeter));
     hsbPSHoldOnTimeChange();
     hsbSqlOpenTightChange();
+}
+
+void TfrmAdvanced::done(int result)
+{
+    // A level asked for now and answered after the window closed must not reach the image.
+    image().SetLiveGate(false);
+    TEditorForm::done(result);
 }
 
 void TfrmAdvanced::StoreControls()

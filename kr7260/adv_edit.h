@@ -80,6 +80,7 @@ public:
 protected:
     void LoadControls() override;
     void StoreControls() override;
+    void done(int result) override;
 
 private:
     void ConnectLink();

@@ -6,6 +6,8 @@
 #include <platform/serial_device.h>
 #include <platform/window.h>
 
+#include <QShowEvent>
+
 TfrmPorts* frmPorts = nullptr;
 
 TfrmPorts::TfrmPorts(QWidget* parent) : QDialog(parent), ui(new Ui::TfrmPorts)
@@ -29,8 +31,12 @@ TfrmPorts::~TfrmPorts() { delete ui; }
 
 void TfrmPorts::showEvent(QShowEvent* event)
 {
-    platform::CentreOnScreen(this);
-    FormShow();
+    // Only the program's own showing: the window system's late show event must not
+    // undo a choice already made.
+    if (!event->spontaneous()) {
+        platform::CentreOnScreen(this);
+        FormShow();
+    }
     QDialog::showEvent(event);
 }
 

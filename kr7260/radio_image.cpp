@@ -57,6 +57,21 @@ void TRadioImage::Modify(int k, std::int32_t andMask, std::int32_t orMask)
     words_[k] = (words_[k] & andMask) | orMask;
 }
 
+void TRadioImage::ModifyLive(int k, std::int32_t andMask, std::int32_t orMask)
+{
+    if (!inImage(k))
+        return;
+    std::lock_guard lock(mutex_);
+    if (liveGate_)
+        words_[k] = (words_[k] & andMask) | orMask;
+}
+
+void TRadioImage::SetLiveGate(bool open)
+{
+    std::lock_guard lock(mutex_);
+    liveGate_ = open;
+}
+
 TRadioImage::Words TRadioImage::Snapshot() const
 {
     std::lock_guard lock(mutex_);

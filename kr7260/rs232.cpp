@@ -212,11 +212,11 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
         const int b0 = take();
         if (sub == LiveSetS1) {
             if (TRadioImage* image = link_.Image)
-                image->SetHighByte(kr72map::WordSMeter, std::uint8_t(b0));
+                image->ModifyLive(kr72map::WordSMeter, ~std::int32_t(0xFF00), std::int32_t(b0) << 8);
             emit link_.sMeterLevel(LiveSetS1, b0);
         } else if (sub == LiveSetS9) {
             if (TRadioImage* image = link_.Image)
-                image->SetLowByte(kr72map::WordSMeter, std::uint8_t(b0));
+                image->ModifyLive(kr72map::WordSMeter, ~std::int32_t(0x00FF), std::int32_t(b0));
             emit link_.sMeterLevel(LiveSetS9, b0);
         } else if (sub == LiveBusyRssi) {
             link_.BusyLevel = b0;

@@ -191,6 +191,12 @@ TEST_F(SquelchWindow, LiveRepliesReachTheWindowAndCancelUndoesThem)
         w.Timer1->start();
     }, &TfrmAdvanced::CancelBtn);
     EXPECT_TRUE(Changed(before).empty());
+    // A level asked for just before Cancel and answered after it leaves the image alone.
+    sim_->setReplyDelay(std::chrono::milliseconds(300));
+    Open([&](TfrmAdvanced& w) { w.btnS9->click(); }, &TfrmAdvanced::CancelBtn);
+    EXPECT_TRUE(WaitFor([&] { return frmAdvanced->txtS9->text() == "5"; }));
+    EXPECT_TRUE(Changed(before).empty());
+    sim_->setReplyDelay(std::chrono::milliseconds(0));
     // OK does not store word 1: it stays as the replies left it.
     Open([&](TfrmAdvanced& w) {
         w.btnS9->click();
