@@ -1,8 +1,7 @@
 // The EEPROM editor's "Read All" and "Write All" and one RSSI poll tick of the alignment
 // window, run through the windows against the simulated KR5180 paced at 9600 baud, beside
 // the time their bytes need on the line. Usage: bench_kr5180_editors [repeats] [baud]
-#include "support/kr5180_sim.h"
-#include "support/pty.h"
+#include "kr5180_rig.h"
 
 #include "align.h"
 #include "ee_edit.h"
@@ -72,24 +71,13 @@ int main(int argc, char** argv)
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int baud = argc > 2 ? std::max(300, std::atoi(argv[2])) : 9600;
 
-    Kr5180Sim sim;
-    Bytes radioMemory(256);
-    for (int i = 0; i < 256; ++i)
-        radioMemory[i] = static_cast<std::uint8_t>(i * 37 + 11); // includes bytes that need stuffing
-    sim.setMemory(radioMemory);
-    sim.setBaud(baud, true);
-    testsupport::ComMapping mapping(1, sim.slavePath());
-
-    SerialPort port;
-    serialPort = &port;
-    if (!port.SerialPortOpen("COM1", baud)) {
-        std::fprintf(stderr, "cannot open the simulator's port %s\n", sim.slavePath().c_str());
+    Kr5180Rig rig(baud);
+    if (!rig.opened)
         return 1;
-    }
-    EEPROM image(256);
-    eepromImage = &image;
-    KR5100 radio(&image);
-    radioCmd = &radio;
+    Kr5180Sim& sim = rig.sim;
+    const Bytes& radioMemory = rig.radioMemory;
+    EEPROM& image = rig.image;
+    KR5100& radio = rig.radio;
 
     TfrmProgress progress;
     TfrmEEpromEdit editor(&radio, nullptr, &progress);
@@ -130,9 +118,5 @@ int main(int argc, char** argv)
             [&] { return rssi->text() == QStringLiteral("126"); });
     align.close();
 
-    port.SerialPortClose();
-    radioCmd = nullptr;
-    eepromImage = nullptr;
-    serialPort = nullptr;
     return 0;
 }

@@ -1,7 +1,6 @@
 // Whole-image read and write through KR5100 against the simulated KR5180 paced at 9600 baud,
 // beside the time the bytes need on the line. Usage: bench_kr5180_transfer [repeats] [baud]
-#include "support/kr5180_sim.h"
-#include "support/pty.h"
+#include "kr5180_rig.h"
 
 #include "eeprom.h"
 #include "radio.h"
@@ -74,24 +73,13 @@ int main(int argc, char** argv)
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int baud = argc > 2 ? std::max(300, std::atoi(argv[2])) : 9600;
 
-    Kr5180Sim sim;
-    Bytes radioMemory(256);
-    for (int i = 0; i < 256; ++i)
-        radioMemory[i] = static_cast<std::uint8_t>(i * 37 + 11); // includes bytes that need stuffing
-    sim.setMemory(radioMemory);
-    sim.setBaud(baud, true);
-    testsupport::ComMapping mapping(1, sim.slavePath());
-
-    SerialPort port;
-    serialPort = &port;
-    if (!port.SerialPortOpen("COM1", baud)) {
-        std::fprintf(stderr, "cannot open the simulator's port %s\n", sim.slavePath().c_str());
+    Kr5180Rig rig(baud);
+    if (!rig.opened)
         return 1;
-    }
-    EEPROM image(256);
-    eepromImage = &image;
-    KR5100 radio(&image);
-    radioCmd = &radio;
+    Kr5180Sim& sim = rig.sim;
+    const Bytes& radioMemory = rig.radioMemory;
+    EEPROM& image = rig.image;
+    KR5100& radio = rig.radio;
 
     std::printf("whole-image transfers at %d baud (simulator paces its replies and accounts for each "
                 "request's own time on the line)\n", baud);
@@ -119,9 +107,5 @@ int main(int argc, char** argv)
             [&] { return ImageBytes(image) == radioMemory; });
     Measure("write", repeats, baud, sim, writeTransfer, [&] { return sim.memory() == written; });
 
-    port.SerialPortClose();
-    radioCmd = nullptr;
-    eepromImage = nullptr;
-    serialPort = nullptr;
     return 0;
 }
