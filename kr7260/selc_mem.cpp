@@ -102,19 +102,19 @@ TfrmSelcallIdents::TfrmSelcallIdents(QWidget* parent, const TSelcallSettings* se
     help->BindSilent(ui->gbMemory);
     help->BindSilent(ui->pnlBottom);
 
-    // Filters after the pane's, so they see the events first.
-    for (QLineEdit* box : txtMem)
-        if (box && box != txtMem[12]) {
-            box->installEventFilter(this);
-            connect(box, &QLineEdit::textEdited, this, [this, box] { IdentEdited(box); });
-        }
-    txtRadioIdent->installEventFilter(this);
-    connect(txtRadioIdent, &QLineEdit::textEdited, this, [this] { IdentEdited(txtRadioIdent); });
-    for (int n = 1; n <= 10; ++n) {
-        QLineEdit* box = txtAlphaMem[n];
+    // Filters after the pane's, so they see the events first. A user's edit signals
+    // textEdited before textChanged, so the check still sees the text from before it.
+    auto watch = [this](QLineEdit* box, void (TfrmSelcallIdents::*edited)(QLineEdit*)) {
         box->installEventFilter(this);
-        connect(box, &QLineEdit::textEdited, this, [this, box] { AlphaEdited(box); });
-    }
+        connect(box, &QLineEdit::textEdited, this, [this, box, edited] { (this->*edited)(box); });
+        connect(box, &QLineEdit::textChanged, this, [this, box] { accepted_[box] = box->text(); });
+    };
+    watch(txtRadioIdent, &TfrmSelcallIdents::IdentEdited);
+    for (int n = 1; n <= 16; ++n)
+        if (n != 12)
+            watch(txtMem[n], &TfrmSelcallIdents::IdentEdited);
+    for (int n = 1; n <= 10; ++n)
+        watch(txtAlphaMem[n], &TfrmSelcallIdents::AlphaEdited);
     for (int n = 1; n <= 4; ++n)
         chkTeleMem[n]->installEventFilter(this); // no help: the pane stays as it is
 
@@ -321,7 +321,6 @@ void TfrmSelcallIdents::IdentEdited(QLineEdit* box)
         box->setText(text);
         box->setCursorPosition(pos);
     }
-    accepted_[box] = text;
 }
 
 void TfrmSelcallIdents::AlphaEdited(QLineEdit* box)
@@ -339,7 +338,6 @@ void TfrmSelcallIdents::AlphaEdited(QLineEdit* box)
         box->setText(text);
         box->setCursorPosition(pos);
     }
-    accepted_[box] = text;
 }
 
 void TfrmSelcallIdents::Refuse(QLineEdit* box, const QString& edited)
@@ -354,7 +352,7 @@ void TfrmSelcallIdents::Refuse(QLineEdit* box, const QString& edited)
 void TfrmSelcallIdents::SetBoxText(QLineEdit* box, const QString& text)
 {
     box->setText(text);
-    accepted_[box] = text;
+    accepted_[box] = text; // also when the text was already there
 }
 
 // ---------------------------------------------------------------- length check

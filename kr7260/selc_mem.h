@@ -68,7 +68,7 @@ private:
 
     Ui::TfrmSelcallIdents* ui;
     const TSelcallSettings* selcall_;
-    QHash<QLineEdit*, QString> accepted_; // each edit box's last accepted text
+    QHash<QLineEdit*, QString> accepted_; // each edit box's text before the user's edit
     bool checking_ = false;               // a length message is up
 };
 
