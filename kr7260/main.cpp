@@ -12,9 +12,12 @@
 #include "eng_edit.h"
 #include "kr72wire.h"
 #include "options.h"
+#include "page.h"
 #include "radio_rw.h"
 #include "scan.h"
 #include "sel_ch.h"
+#include "selc_mem.h"
+#include "selcall.h"
 #include "ser_com.h"
 #include "splash_scr.h"
 
@@ -480,12 +483,14 @@ void CreateForms()
     frmEditChannel2 = new TfrmEditChannel2(MainForm);
     frmChannelData = new TfrmChannelData(MainForm, frmChannelSelect, frmEditChannel2);
     MainForm->SetEditor(TMainForm::Editor::ChannelData, frmChannelData);
-    // frmSelcall = new TfrmSelcall(MainForm);            slot
-    //     MainForm->SetEditor(TMainForm::Editor::Selcall, frmSelcall);
+    frmSelcall = new TfrmSelcall(MainForm);
+    MainForm->SetEditor(TMainForm::Editor::Selcall, frmSelcall);
     frmOptions = new TfrmOptions(MainForm);
     MainForm->SetEditor(TMainForm::Editor::Options, frmOptions);
-    // frmSelcallIdents = new TfrmSelcallIdents(MainForm); slot
-    // frmPageAlarm = new TfrmPageAlarm(MainForm);        slot
+    // The selcall window's children read its controls and open only from it.
+    frmSelcallIdents = new TfrmSelcallIdents(frmSelcall, frmSelcall);
+    frmPageAlarm = new TfrmPageAlarm(frmSelcall, frmSelcall);
+    frmSelcall->Attach(frmSelcallIdents, frmPageAlarm);
     frmScan = new TfrmScan(MainForm);
     MainForm->SetEditor(TMainForm::Editor::ScanDuplex, frmScan);
     frmCtcss = new TfrmCtcss(MainForm);
