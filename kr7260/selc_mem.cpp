@@ -205,6 +205,15 @@ void TfrmSelcallIdents::LoadControls()
 
 bool TfrmSelcallIdents::CheckControls()
 {
+    // OK leaves a box as well: the one the focus left for OK (a click) or is still in
+    // (Enter) gets its length check first.
+    QLineEdit* leaving = leaving_;
+    leaving_ = nullptr;
+    if (!leaving && IsIdentBox(focusWidget()))
+        leaving = static_cast<QLineEdit*>(focusWidget());
+    if (leaving && txtRadioIdentExit(leaving))
+        return false;
+
     // Every box is checked before anything is stored.
     std::vector<QLineEdit*> idents{txtRadioIdent};
     for (int n = 1; n <= 16; ++n)
@@ -357,21 +366,22 @@ void TfrmSelcallIdents::SetBoxText(QLineEdit* box, const QString& text)
 
 // ---------------------------------------------------------------- length check
 
-void TfrmSelcallIdents::txtRadioIdentExit(QLineEdit* box)
+bool TfrmSelcallIdents::txtRadioIdentExit(QLineEdit* box)
 {
     if (checking_ || !isVisible() || box->text().size() >= ToneCount)
-        return;
+        return false;
     QString text;
     if (box == txtRadioIdent)
         text = "The Radio Ident is not long enough.\rPlease ensure it has 5 tones.";
     else if (IsCallMemory(box))
         text = "The Ident is not long enough.\rPlease ensure it has 5 tones.";
     else
-        return; // the telemetry idents are padded on OK
+        return false; // the telemetry idents are padded on OK
     checking_ = true;
     platform::MessageBox(text, "Incorrect number of tones", platform::MB_OK);
     box->setFocus(Qt::OtherFocusReason);
     checking_ = false;
+    return true;
 }
 
 bool TfrmSelcallIdents::eventFilter(QObject* watched, QEvent* event)
@@ -388,18 +398,25 @@ bool TfrmSelcallIdents::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::FocusOut: {
         // Only a move to another control of this window: not a message box or a popup
-        // taking the focus, not the message's own return of the focus, and not OK or
-        // Cancel (OK stores short idents padded; Cancel stores nothing).
+        // taking the focus, not the message's own return of the focus, and not Cancel
+        // (it stores nothing).
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (!IsIdentBox(watched) || checking_ || reason == Qt::ActiveWindowFocusReason
             || reason == Qt::PopupFocusReason)
             break;
         QWidget* next = QApplication::focusWidget();
-        if (next == OKBtn || next == CancelBtn || !isAncestorOf(next))
+        if (next == CancelBtn || !isAncestorOf(next))
             break;
-        // After the focus change has settled, so the box never opens inside it.
+        // After the focus change has settled, so the box never opens inside it; a click
+        // on OK released before then runs the check from OK instead.
         auto* box = static_cast<QLineEdit*>(watched);
-        QTimer::singleShot(0, this, [this, box] { txtRadioIdentExit(box); });
+        leaving_ = box;
+        QTimer::singleShot(0, this, [this, box] {
+            if (leaving_ != box)
+                return;
+            leaving_ = nullptr;
+            txtRadioIdentExit(box);
+        });
         break;
     }
     case QEvent::MouseMove:

@@ -38,8 +38,9 @@ public:
     // The key filters: false discards the key (with a beep).
     bool txtRadioIdentKeyPress(QLineEdit* box, const QKeyEvent& key);
     bool AlphaKeyPress(QLineEdit* box, const QKeyEvent& key);
-    // The length check of a box the focus has left.
-    void txtRadioIdentExit(QLineEdit* box);
+    // The length check of a box the focus has left: true when it showed the message
+    // and put the focus back.
+    bool txtRadioIdentExit(QLineEdit* box);
 
     QLineEdit* txtRadioIdent;
     std::array<QLineEdit*, 17> txtMem{};      // txtMem[1]..txtMem[16]; txtMem[12] hidden
@@ -70,6 +71,7 @@ private:
     const TSelcallSettings* selcall_;
     QHash<QLineEdit*, QString> accepted_; // each edit box's text before the user's edit
     bool checking_ = false;               // a length message is up
+    QLineEdit* leaving_ = nullptr;        // a box the focus has left, its check not yet run
 };
 
 extern TfrmSelcallIdents* frmSelcallIdents;

@@ -209,7 +209,7 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
     EXPECT_EQ(boxes.boxes()[1].text, "The Radio Ident is not long enough.\rPlease ensure it has 5 tones.");
     idents.txtRadioIdent->setText("12345");
 
-    // Not for telemetry idents, nor on the way to OK or Cancel.
+    // Not for telemetry idents, nor on the way to Cancel.
     idents.chkTeleMem[2]->click();
     idents.txtMem[14]->setText("123");
     leave(idents.txtMem[14], idents.txtMem[1]);
@@ -219,6 +219,50 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
     Finish(idents, Press::OK);
     EXPECT_EQ(image.Get(51), 0x1230); // memory 5 padded
     EXPECT_EQ(image.Get(71), 0x1230); // telemetry 2 padded too
+}
+
+// OK leaves the box too: a short ident left for OK (click, Tab or Enter) shows the
+// length message, the focus goes back to it and nothing is stored.
+TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
+{
+    FillPattern();
+    const TRadioImage::Words before = image.Snapshot();
+    MessageBoxResponder boxes;
+    boxes.answerAll(platform::IDOK);
+    Show(idents);
+    idents.activateWindow();
+    QApplication::setActiveWindow(&idents);
+    QLineEdit* box = idents.txtMem[5];
+    box->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    box->setText("123");
+    auto refused = [&](std::size_t count) {
+        EXPECT_EQ(boxes.boxes().size(), count);
+        EXPECT_TRUE(idents.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), box);
+        EXPECT_TRUE(Changed(before).empty());
+    };
+    // A click: the button takes the focus, and is released before the check has run.
+    idents.OKBtn->setFocus(Qt::MouseFocusReason);
+    idents.OKBtn->click();
+    QApplication::processEvents();
+    refused(1);
+    idents.OKBtn->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    refused(2);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QApplication::processEvents();
+    refused(3);
+    EXPECT_EQ(boxes.boxes()[2].text, "The Ident is not long enough.\rPlease ensure it has 5 tones.");
+
+    box->setText("12345");
+    idents.OKBtn->setFocus(Qt::MouseFocusReason);
+    idents.OKBtn->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(idents.isVisible());
+    EXPECT_EQ(boxes.boxes().size(), 3u);
+    EXPECT_EQ(image.Get(51), 0x1234);
 }
 
 TEST_F(IdentsTest, TelemetryBoxEnablesItsIdent)
