@@ -192,6 +192,7 @@ bool TfrmSelcallIdents::GroupDigitAllowed(int index, int txGroup)
 
 void TfrmSelcallIdents::LoadControls()
 {
+    leaving_ = nullptr;
     SetBoxText(txtRadioIdent, IdentToText(RadioIdentSlot));
     for (int n = 1; n <= 11; ++n)
         SetBoxText(txtMem[n], IdentToText(n - 1));
@@ -398,19 +399,22 @@ bool TfrmSelcallIdents::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::FocusOut: {
         // Only a move to another control of this window: not a message box or a popup
-        // taking the focus, not the message's own return of the focus, and not Cancel
-        // (it stores nothing).
+        // taking the focus, and not the message's own return of the focus.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (!IsIdentBox(watched) || checking_ || reason == Qt::ActiveWindowFocusReason
             || reason == Qt::PopupFocusReason)
             break;
         QWidget* next = QApplication::focusWidget();
-        if (next == CancelBtn || !isAncestorOf(next))
+        if (!isAncestorOf(next))
+            break;
+        auto* box = static_cast<QLineEdit*>(watched);
+        leaving_ = box;
+        // Cancel stores nothing, so no message on the way to it; OK pressed after all
+        // still checks the box.
+        if (next == CancelBtn)
             break;
         // After the focus change has settled, so the box never opens inside it; a click
         // on OK released before then runs the check from OK instead.
-        auto* box = static_cast<QLineEdit*>(watched);
-        leaving_ = box;
         QTimer::singleShot(0, this, [this, box] {
             if (leaving_ != box)
                 return;

@@ -216,9 +216,13 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
     idents.txtMem[5]->setText("123");
     leave(idents.txtMem[5], idents.CancelBtn);
     EXPECT_EQ(boxes.boxes().size(), 2u);
+    idents.OKBtn->click(); // OK after all: the box was left short
+    EXPECT_EQ(boxes.boxes().size(), 3u);
+    EXPECT_EQ(QApplication::focusWidget(), idents.txtMem[5]);
+    idents.txtMem[5]->setText("12345");
     Finish(idents, Press::OK);
-    EXPECT_EQ(image.Get(51), 0x1230); // memory 5 padded
-    EXPECT_EQ(image.Get(71), 0x1230); // telemetry 2 padded too
+    EXPECT_EQ(image.Get(51), 0x1234);
+    EXPECT_EQ(image.Get(71), 0x1230); // telemetry 2 padded
 }
 
 // OK leaves the box too: a short ident left for OK (click, Tab or Enter) shows the
