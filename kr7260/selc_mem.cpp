@@ -321,9 +321,11 @@ void TfrmSelcallIdents::IdentEdited(QLineEdit* box)
         if (!IsToneChar(text[i]))
             return Refuse(box, text);
     }
-    // A group digit typed, pasted or moved by the edit must land in a tone it may take.
+    // A group digit typed, pasted or moved by the edit must land in a tone it may take;
+    // one the edit leaves where it stands is kept.
     const int group = (selcall_ && IsCallMemory(box)) ? selcall_->TxGroupIndex() : 0;
-    for (int i = change.start; i < text.size(); ++i)
+    const int end = text.size() == accepted_.value(box).size() ? change.start + change.inserted : int(text.size());
+    for (int i = change.start; i < end; ++i)
         if (text[i] == u'A' && !GroupDigitAllowed(i, group))
             return Refuse(box, text);
     if (text != box->text()) {

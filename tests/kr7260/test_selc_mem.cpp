@@ -126,6 +126,11 @@ TEST_F(IdentsTest, GroupDigitOnlyWhereItLandsInToneFourOrFive)
     beeps = 0;
     EXPECT_EQ(TypeAt(mem, "", 0, "9x#0b"), "90");
     EXPECT_EQ(beeps, 3);
+    // A group digit the edit leaves where it stands stays, whatever the choice now.
+    selcall.group = 0;
+    EXPECT_EQ(TypeAt(mem, "1234A", 1, "7", 1), "1734A");
+    EXPECT_EQ(TypeAt(mem, "123A", 0, "7"), "123A"); // would move it
+    EXPECT_EQ(beeps, 4);
     idents.hide();
 }
 
