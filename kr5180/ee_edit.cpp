@@ -17,7 +17,10 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QShowEvent>
+#include <QStyle>
 #include <QStyleOptionHeader>
+
+#include <algorithm>
 
 TfrmEEpromEdit* frmEEpromEdit = nullptr;
 
@@ -140,6 +143,7 @@ void TfrmEEpromEdit::FormShow()
     }
     LoadHeaderNames(headerFileName);
     ShowData();
+    FitDataColumns();
 }
 
 void TfrmEEpromEdit::done(int result)
@@ -239,6 +243,23 @@ void TfrmEEpromEdit::BuildGrid()
             if (!ui->sg_eeprom->item(row - 1, col - 1))
                 SetCell(col, row, QString());
     }
+}
+
+void TfrmEEpromEdit::FitDataColumns()
+{
+    // The design widths suit the original font; a data column whose values or heading need
+    // more room on this desktop is widened, so no value is cut short (16 binary digits).
+    QTableWidget* grid = ui->sg_eeprom;
+    const QAbstractItemView* view = grid;
+    for (int c = 2; c < grid->columnCount(); ++c)
+        grid->setColumnWidth(c, std::max({grid->columnWidth(c), view->sizeHintForColumn(c),
+                                          grid->horizontalHeader()->sectionSizeHint(c)}));
+    // Room for the whole row beside the vertical scroll bar.
+    int width = grid->verticalHeader()->width() + 2 * grid->frameWidth() +
+                grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+    for (int c = 0; c < grid->columnCount(); ++c)
+        width += grid->columnWidth(c);
+    grid->setMinimumWidth(std::max(DesignWidth, width));
 }
 
 QString TfrmEEpromEdit::IntToBin(int value, int width)
@@ -547,6 +568,7 @@ void TfrmEEpromEdit::rgBaseClick()
         return;
     BuildGrid();
     ShowData();
+    FitDataColumns();
     SetCurrentCell(std::min(col, ColCount() - 1), row);
 }
 
@@ -560,5 +582,6 @@ void TfrmEEpromEdit::rgDataSizeClick()
         return;
     BuildGrid();
     ShowData();
+    FitDataColumns();
     SetCurrentCell(std::min(col, ColCount() - 1), row);
 }

@@ -75,6 +75,7 @@ private:
     void CopyToSource();
     void BuildGrid();
     void ShowData();
+    void FitDataColumns();
     void ReadGrid();                 // throws the conversion error of a bad hexadecimal cell
     bool Commit();                   // ReadGrid; false (box shown) when a cell is rejected
     void LoadHeaderNames(const QString& fileName);

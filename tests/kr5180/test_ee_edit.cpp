@@ -6,7 +6,9 @@
 #include "ee_edit.h"
 
 #include <QPlainTextEdit>
+#include <QHeaderView>
 #include <QRadioButton>
+#include <QTableWidget>
 
 using namespace k5test;
 
@@ -90,6 +92,29 @@ TEST_F(EeEditTest, RowFourInEveryBaseAndSizeAndTheCurrentCellKeepsItsRow)
         EXPECT_EQ(ed->Col(), ed->ColCount() == 5 ? 4 : 3);
     }
     EXPECT_EQ(ed->Cell(3, 0), "Data (16-bit)");
+}
+
+TEST_F(EeEditTest, NoValueOrHeadingIsCutShortInAnyBaseOrSize)
+{
+    Open();
+    auto* grid = ed->findChild<QTableWidget*>("sg_eeprom");
+    QAbstractItemView* view = grid; // the cells' own width
+    for (const char* size : {"rgDataSize0", "rgDataSize1"})
+        for (const char* base : {"rgBase0", "rgBase1", "rgBase2"}) {
+            SCOPED_TRACE(std::string(size) + base);
+            Press(size);
+            Press(base);
+            for (int c = 2; c < grid->columnCount(); ++c) {
+                EXPECT_GE(grid->columnWidth(c), view->sizeHintForColumn(c)) << c;
+                EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;
+            }
+            int width = 0;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                width += grid->columnWidth(c);
+            EXPECT_GE(grid->viewport()->width(), width) << "the whole row is in view";
+        }
+    Press("rgDataSize0");
+    Press("rgBase1");
 }
 
 TEST_F(EeEditTest, CommitTakesEachBaseItsWayAndABadHexCellStopsIt)
