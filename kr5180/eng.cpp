@@ -70,6 +70,7 @@ TfrmEngineering::TfrmEngineering(KR5100* radio, EEPROM* image, QWidget* parent)
     ui->setupUi(this);
     TimerKeyHeld->setObjectName(QStringLiteral("TimerKeyHeld"));
     MakeDacRows();
+    editDAC[0]->setFocus(); // the rows close the Tab cycle, so the first row starts it
 
     ui->udBeepTone->SetRange(0, BeepToneMax);
     ui->udBeepTone->SetAssociate(ui->editBeepTone);

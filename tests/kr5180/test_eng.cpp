@@ -81,6 +81,26 @@ TEST_F(EngTest, ShowingTunesTheHeldFrequencyAndShowsTheImageWords)
     EXPECT_EQ(get<QComboBox>("cbFreqStep")->currentIndex(), 2);
 }
 
+TEST_F(EngTest, TabOrderFollowsTheScreen)
+{
+    open();
+    QApplication::processEvents();
+    EXPECT_EQ(win->focusWidget(), get("editDAC_0"));
+    QStringList order; // the Tab cycle from the first DAC row
+    QWidget* first = get("editDAC_0");
+    QWidget* w = first;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisibleTo(win.get()))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != first);
+    const QString tabs = order.join(' ');
+    EXPECT_TRUE(tabs.startsWith("editDAC_0 editDAC_1 editDAC_2 editDAC_3 editDAC_4 editDAC_5 editDAC_6 "
+                                "editDAC_7 btnReadDAC editBeepTone")) << tabs.toStdString();
+    EXPECT_TRUE(tabs.contains("edit_memaddr edit_memdata edit_memmask btnMemWrite btnMemRead")) << tabs.toStdString();
+    EXPECT_TRUE(tabs.endsWith("btnClose")) << tabs.toStdString();
+}
+
 TEST_F(EngTest, PlusAndMinusStepAndRepeatWhileHeld)
 {
     open();
