@@ -39,6 +39,7 @@ TfrmChannelData::TfrmChannelData(QWidget* parent, TfrmChannelSelect* select, Tfr
     listChannel->setSelectionBehavior(QAbstractItemView::SelectRows);
     listChannel->setSelectionMode(QAbstractItemView::SingleSelection);
     listChannel->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listChannel->setTabKeyNavigation(false); // Tab goes on to the buttons
     listChannel->verticalHeader()->setVisible(false);
     listChannel->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     SetupChannelGrid();

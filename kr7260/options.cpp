@@ -4,6 +4,7 @@
 #include "chanlist.h"
 
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 TfrmOptions* frmOptions = nullptr;
@@ -86,6 +87,8 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
     help->Bind(chkScramblerFitted, scrambler);
     help->Bind(chkScrambleEmergency, scrambler);
     help->Bind(gbScrambler, scrambler, true);
+    // The PTT box has no help: moving over it leaves the pane as it is.
+    chkEnablePttCh22Ch23->installEventFilter(this);
     help->BindSilent(ui->gbTot);
     help->BindSilent(ui->gbTelemetry);
     help->BindSilent(ui->pnlBottom);
@@ -120,6 +123,14 @@ void TfrmOptions::StoreControls()
     // Disabling the channel switch always disables the scan button too.
     if (chkDisableChannel->isChecked())
         SetOptionBit(kr72map::WordOptions5, BitDisableScan, true);
+}
+
+bool TfrmOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == chkEnablePttCh22Ch23 && event->type() == QEvent::MouseMove
+        && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+        return true;
+    return TEditorForm::eventFilter(watched, event);
 }
 
 void TfrmOptions::chkTotEnabledClick()

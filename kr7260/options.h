@@ -51,6 +51,7 @@ public:
 protected:
     void LoadControls() override;
     void StoreControls() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Ui::TfrmOptions* ui;

@@ -22,6 +22,15 @@ TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int co
         grid->addWidget(box, top + (n - 1) % rows, (n - 1) / rows);
         boxes_.push_back(box);
     }
+    // The boxes take the container's place in the tab order, not the end of the window's.
+    QWidget* prev = container->previousInFocusChain();
+    while (prev != container && !prev->isWindow() && prev->focusPolicy() == Qt::NoFocus)
+        prev = prev->previousInFocusChain();
+    if (prev != container && !prev->isWindow())
+        for (QCheckBox* box : boxes_) {
+            QWidget::setTabOrder(prev, box);
+            prev = box;
+        }
 }
 
 TChannelChecks::TChannelChecks(QWidget* form, const QString& prefix, int count) : QObject(form)

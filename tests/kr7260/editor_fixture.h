@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 
 #include <cstdint>
 #include <functional>
@@ -55,6 +56,18 @@ protected:
         auto* b = window.findChild<QAbstractButton*>(name);
         EXPECT_NE(b, nullptr) << name;
         return b;
+    }
+
+    // Tab pressed on control, in its active window: the widget that has the focus then.
+    static QWidget* TabFrom(QWidget* control)
+    {
+        QWidget* window = control->window();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        control->setFocus();
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        return QApplication::focusWidget();
     }
 
     // The words that differ from `before`.

@@ -262,6 +262,15 @@ TEST_F(ChannelDataTest, CancelAndCloseBoxUndoEveryChange)
     }
 }
 
+TEST_F(ChannelDataTest, TabLeavesTheGrid)
+{
+    Show(data);
+    SelectRow(1);
+    EXPECT_EQ(TabFrom(data.listChannel), data.btnNewChannel);
+    EXPECT_EQ(data.listChannel->currentRow(), 1);
+    Finish(data, Press::Cancel);
+}
+
 TEST(ChannelEditorsFromMainWindow, CreatedInOrderAndTheirButtonsEnabled)
 {
     kr7260app::CreateForms();

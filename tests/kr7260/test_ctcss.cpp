@@ -131,4 +131,13 @@ TEST_F(CtcssTest, ChannelBoxesHaveNoHelp)
     Finish(ctcss, Press::Cancel);
 }
 
+TEST_F(CtcssTest, TabReachesTheChannelBoxesBeforeTheirButtons)
+{
+    image.Set(4, 0x0003);
+    Show(ctcss);
+    EXPECT_EQ(TabFrom(ctcss.cmbTxCtcss), ctcss.Silent->Box(1));
+    EXPECT_EQ(TabFrom(ctcss.Silent->Box(40)), ctcss.btnCtcssSelectAll);
+    Finish(ctcss, Press::Cancel);
+}
+
 } // namespace

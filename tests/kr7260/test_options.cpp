@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QScrollBar>
 
 namespace {
@@ -66,6 +69,23 @@ TEST_F(OptionsTest, HiddenScramblerBitsAndStaleFixedChannel)
     EXPECT_EQ(image.Get(4), 0x8800);
     EXPECT_EQ(image.Get(5), 0x0080);
     EXPECT_EQ(image.Get(2), 0x0A00);
+}
+
+TEST_F(OptionsTest, PttBoxHasNoHelpAndTheGroupsClearThePane)
+{
+    auto mouseMove = [](QWidget* w) {
+        const QPointF p(2, 2);
+        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    };
+    Show(options);
+    mouseMove(options.chkTotEnabled);
+    EXPECT_EQ(options.HelpText->toPlainText(), "Enable transmit time out timer operation.");
+    mouseMove(options.chkEnablePttCh22Ch23); // no help of its own: the pane stays
+    EXPECT_EQ(options.HelpText->toPlainText(), "Enable transmit time out timer operation.");
+    mouseMove(options.findChild<QWidget*>("gbTelemetry"));
+    EXPECT_EQ(options.HelpText->toPlainText(), "");
+    Finish(options, Press::Cancel);
 }
 
 } // namespace

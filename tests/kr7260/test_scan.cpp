@@ -126,4 +126,16 @@ TEST_F(ScanTest, SecondOpenScanDisablesTheHiddenControlsAndCancelRestores)
     EXPECT_TRUE(Changed(before).empty());
 }
 
+TEST_F(ScanTest, TabReachesEachFamilysBoxesBeforeItsButtons)
+{
+    Show(scan);
+    EXPECT_EQ(TabFrom(scan.cmbRecallM1), scan.Duplex->Box(1));
+    EXPECT_EQ(TabFrom(scan.Duplex->Box(8)), scan.findChild<QWidget*>("btnDupSelectAll"));
+    EXPECT_EQ(TabFrom(scan.chk2ndOpenScan), scan.GroupScan->Box(1));
+    EXPECT_EQ(TabFrom(scan.GroupScan->Box(40)), scan.findChild<QWidget*>("btnGsSelectAll"));
+    EXPECT_EQ(TabFrom(scan.findChild<QWidget*>("btnGsDeselectAll")), scan.OpenScan->Box(1));
+    EXPECT_EQ(TabFrom(scan.OpenScan->Box(40)), scan.findChild<QWidget*>("btnOsSelectAll"));
+    Finish(scan, Press::Cancel);
+}
+
 } // namespace
