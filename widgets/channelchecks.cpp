@@ -5,6 +5,28 @@
 #include <QGridLayout>
 #include <QWidget>
 
+namespace {
+
+// Boxes made after the form's own controls would come last in the tab order, after OK and
+// Cancel: put them where their container stands.
+void PlaceInTabOrder(QWidget* container, const std::vector<QCheckBox*>& boxes)
+{
+    if (boxes.empty())
+        return;
+    QWidget* before = container->previousInFocusChain();
+    while (before && before != container && !before->isWindow()
+           && (container->isAncestorOf(before) || !(before->focusPolicy() & Qt::TabFocus)))
+        before = before->previousInFocusChain();
+    if (!before || before == container || before->isWindow())
+        return;
+    for (QCheckBox* box : boxes) {
+        QWidget::setTabOrder(before, box);
+        before = box;
+    }
+}
+
+} // namespace
+
 TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int count, int rows)
     : QObject(container)
 {
@@ -22,6 +44,7 @@ TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int co
         grid->addWidget(box, top + (n - 1) % rows, (n - 1) / rows);
         boxes_.push_back(box);
     }
+    PlaceInTabOrder(container, boxes_);
 }
 
 TChannelChecks::TChannelChecks(QWidget* form, const QString& prefix, int count) : QObject(form)
