@@ -4,6 +4,7 @@
 #include <platform/msgbox.h>
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -23,6 +24,10 @@ TfrmRxChEdit::TfrmRxChEdit(QWidget* parent) : QDialog(parent), ui(new Ui::TfrmRx
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
     ui->editFreq->installEventFilter(this);
+    // The arrows are for the mouse: Tab goes from the frequency on to the check boxes.
+    ui->udFreq->setFocusPolicy(Qt::NoFocus);
+    if (auto* arrowsText = ui->udFreq->findChild<QLineEdit*>())
+        arrowsText->setFocusPolicy(Qt::NoFocus);
     connect(ui->btnOK, &QPushButton::clicked, this, &TfrmRxChEdit::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TfrmRxChEdit::btnCancelClick);
     // The arrows never move the up-down itself: a step is read and taken back.

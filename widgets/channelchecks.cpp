@@ -5,6 +5,28 @@
 #include <QGridLayout>
 #include <QWidget>
 
+namespace {
+
+// Boxes made after the form's own controls would come last in the tab order, after OK and
+// Cancel: put them where their container stands.
+void PlaceInTabOrder(QWidget* container, const std::vector<QCheckBox*>& boxes)
+{
+    if (boxes.empty())
+        return;
+    QWidget* before = container->previousInFocusChain();
+    while (before && before != container && !before->isWindow()
+           && (container->isAncestorOf(before) || !(before->focusPolicy() & Qt::TabFocus)))
+        before = before->previousInFocusChain();
+    if (!before || before == container || before->isWindow())
+        return;
+    for (QCheckBox* box : boxes) {
+        QWidget::setTabOrder(before, box);
+        before = box;
+    }
+}
+
+} // namespace
+
 TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int count, int rows)
     : QObject(container)
 {
@@ -22,15 +44,7 @@ TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int co
         grid->addWidget(box, top + (n - 1) % rows, (n - 1) / rows);
         boxes_.push_back(box);
     }
-    // The boxes take the container's place in the tab order, not the end of the window's.
-    QWidget* prev = container->previousInFocusChain();
-    while (prev != container && !prev->isWindow() && prev->focusPolicy() == Qt::NoFocus)
-        prev = prev->previousInFocusChain();
-    if (prev != container && !prev->isWindow())
-        for (QCheckBox* box : boxes_) {
-            QWidget::setTabOrder(prev, box);
-            prev = box;
-        }
+    PlaceInTabOrder(container, boxes_);
 }
 
 TChannelChecks::TChannelChecks(QWidget* form, const QString& prefix, int count) : QObject(form)

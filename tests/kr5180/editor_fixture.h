@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -94,6 +95,16 @@ protected:
         QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
         QApplication::sendEvent(w, &e);
+    }
+
+    // The names of the controls Tab visits, in order, from the window's first.
+    static QStringList TabChain(QWidget& window)
+    {
+        QStringList names;
+        for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && !w->objectName().isEmpty())
+                names << w->objectName();
+        return names;
     }
 
     // A control of the window by its object name (the test fails when it is missing).

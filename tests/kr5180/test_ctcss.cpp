@@ -144,3 +144,21 @@ TEST_F(CtcssTest, CancelAndCloseBoxLeaveTheImage)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CtcssTest, TabVisitsTheSilentBoxesBeforeTheirButtonsAndOkCancelLast)
+{
+    Show(ctcss);
+    const QStringList chain = TabChain(ctcss);
+    const auto at = [&](const char* name) { return chain.indexOf(QString::fromLatin1(name)); };
+    const char* order[] = {"cmbTxCtcss", "chkCtcss1", "chkCtcss40", "btnCtcssSelectAll", "OKBtn", "CancelBtn"};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        ASSERT_GE(at(order[i]), 0) << order[i];
+        EXPECT_LT(at(order[i]), at(order[i + 1])) << order[i] << " before " << order[i + 1];
+    }
+    EXPECT_EQ(chain.last(), "CancelBtn");
+    Finish(ctcss, Press::Cancel);
+}
+
+} // namespace

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 
 namespace {
 
@@ -105,6 +107,28 @@ TEST_F(RxChEditTest, ArrowsStepFromTheRoundedValueWithinTheLimits)
     Freq()->setText("abc");
     arrows->stepUp();
     EXPECT_EQ(Freq()->text(), "abc");
+}
+
+TEST_F(RxChEditTest, TabSkipsTheArrowsWhichStillTakeTheMouse)
+{
+    auto* arrows = Child<QSpinBox>(edit, "udFreq");
+    Open(476425000);
+    EXPECT_EQ(TabChain(edit),
+              (QStringList{"editChannel", "editFreq", "chkScan1", "chkScan2", "chkSilent", "btnOK", "btnCancel"}));
+
+    QStyleOptionSpinBox option;
+    option.initFrom(arrows);
+    option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    const QPoint up =
+        arrows->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, arrows).center();
+    QMouseEvent press(QEvent::MouseButtonPress, up, arrows->mapToGlobal(up), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, up, arrows->mapToGlobal(up), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(arrows, &press);
+    QApplication::sendEvent(arrows, &release);
+    EXPECT_EQ(Freq()->text(), "476.4375");
 }
 
 TEST_F(RxChEditTest, OkOnABadFrequencyIsRefusedAndTheDialogStaysOpen)
