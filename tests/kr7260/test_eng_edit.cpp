@@ -114,6 +114,15 @@ TEST_F(EngineeringTest, OptionsLoadAndStoreTheirBitsAndWords)
     EXPECT_EQ(image.Get(6), 0xF0E2);
 }
 
+TEST_F(EngineeringTest, TabReachesTheDelayBars)
+{
+    Show(editor);
+    const std::set<QWidget*> reached = k7test::TabThrough(editor, editor.rbAlps);
+    EXPECT_TRUE(reached.count(editor.hsbPowerDownDelay));
+    EXPECT_TRUE(reached.count(editor.hsbTxDelay));
+    Finish(editor, Press::Cancel);
+}
+
 TEST_F(EngineeringTest, BadDetectorEntriesAreRefusedAndStoreNothing)
 {
     image.Set(23, 0);  // a correlator of 0 on show
