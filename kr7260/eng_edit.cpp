@@ -114,6 +114,7 @@ TfrmEngineering::TfrmEngineering(QWidget* parent) : TEditorForm(parent), ui(new 
         eeprom_list->setColumnWidth(c, 90);
     eeprom_list->setMinimumWidth(3 * 90 + eeprom_list->verticalScrollBar()->sizeHint().width() + 4);
     connect(eeprom_list, &QTableWidget::currentCellChanged, this, &TfrmEngineering::eeprom_listClick);
+    connect(eeprom_list, &QTableWidget::cellClicked, this, &TfrmEngineering::eeprom_listClick); // also the same row
     connect(btnReadLocation, &QPushButton::clicked, this, &TfrmEngineering::btnReadLocationClick);
     connect(btnWriteLocation, &QPushButton::clicked, this, [this] { btnWriteLocationClick(btnWriteLocation); });
     connect(btnWriteHex, &QPushButton::clicked, this, [this] { btnWriteLocationClick(btnWriteHex); });

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace k7test {
@@ -83,5 +84,20 @@ protected:
 
     TRadioImage image;
 };
+
+// Tab walks the window; each control that takes the focus is noted.
+inline std::set<QWidget*> TabThrough(QWidget& window, QWidget* first)
+{
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    first->setFocus(Qt::TabFocusReason);
+    std::set<QWidget*> reached;
+    for (int i = 0; i < 60 && QApplication::focusWidget(); ++i) {
+        reached.insert(QApplication::focusWidget());
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+    }
+    return reached;
+}
 
 } // namespace k7test

@@ -7,6 +7,7 @@
 #include "radio_rw.h"
 #include "ser_com.h"
 
+#include "editor_fixture.h"
 #include "main_fixture.h"
 
 #include "support/dialogs.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QTextEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +46,24 @@ TEST(SquelchSlope, QuotientByteAndTheBandsWithoutWidth)
     EXPECT_EQ(SquelchSlope(20, 10, 12), 0);    // threshold below its tight level
     EXPECT_EQ(SquelchSlope(20, 40, 40), 255);  // equal: no division
     EXPECT_EQ(SquelchSlope(100, 0, 0), 255);
+}
+
+TEST(SquelchKeyboard, TabReachesEveryBarAndItsHelp)
+{
+    TRadioImage image;
+    TfrmAdvanced w;
+    w.Image = &image;
+    w.show();
+    QApplication::processEvents();
+    const std::set<QWidget*> reached = k7test::TabThrough(w, w.OKBtn);
+    for (QScrollBar* bar : {w.hsbMuteOffDebounce, w.hsbMuteIgnore, w.hsbMuteOnDebounce, w.hsbSqlOpenTight,
+                            w.hsbSqlOpenThreshold, w.hsbSqlCloseTight, w.hsbSqlCloseThreshold,
+                            w.hsbSqlPotThreshold})
+        EXPECT_TRUE(reached.count(bar)) << bar->objectName().toStdString();
+    w.hsbMuteOnDebounce->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(w.findChild<QTextEdit*>("HelpText")->toPlainText(),
+              "Two valid samples are required in this time to mute the radio.");
+    w.CancelBtn->click();
 }
 
 class SquelchWindow : public k7test::PrivateFoldersTest {

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -114,6 +115,15 @@ TEST_F(EngineeringTest, OptionsLoadAndStoreTheirBitsAndWords)
     EXPECT_EQ(image.Get(6), 0xF0E2);
 }
 
+TEST_F(EngineeringTest, TabReachesTheDelayBars)
+{
+    Show(editor);
+    const std::set<QWidget*> reached = k7test::TabThrough(editor, editor.rbAlps);
+    EXPECT_TRUE(reached.count(editor.hsbPowerDownDelay));
+    EXPECT_TRUE(reached.count(editor.hsbTxDelay));
+    Finish(editor, Press::Cancel);
+}
+
 TEST_F(EngineeringTest, BadDetectorEntriesAreRefusedAndStoreNothing)
 {
     image.Set(23, 0);  // a correlator of 0 on show
@@ -155,6 +165,15 @@ TEST_F(EngineeringTest, HexWriteGoesToTheRadioTheImageAndTheList)
     editor.eeprom_list->setCurrentCell(5, 2);
     EXPECT_EQ(editor.txtLocation->text(), "5");
     EXPECT_EQ(editor.txtDataHex->text(), "6699");
+    EXPECT_EQ(editor.txtData->text(), "26265");
+    // A click on the selected row fills the edits again.
+    editor.txtData->setText("1");
+    const QPoint at = editor.eeprom_list->visualItemRect(editor.eeprom_list->item(5, 2)).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, editor.eeprom_list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(editor.eeprom_list->viewport(), &click);
+    }
     EXPECT_EQ(editor.txtData->text(), "26265");
     editor.txtDataHex->setText("1A2B");
     editor.btnWriteHex->click();
