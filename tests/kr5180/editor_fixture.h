@@ -6,6 +6,7 @@
 #include "eeprom.h"
 
 #include "support/dialogs.h"
+#include "support/focus.h"
 
 #include <gtest/gtest.h>
 
@@ -97,15 +98,7 @@ protected:
         QApplication::sendEvent(w, &e);
     }
 
-    // The names of the controls Tab visits, in order, from the window's first.
-    static QStringList TabChain(QWidget& window)
-    {
-        QStringList names;
-        for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain())
-            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && !w->objectName().isEmpty())
-                names << w->objectName();
-        return names;
-    }
+    static QStringList TabChain(QWidget& window) { return testsupport::TabChain(window); }
 
     // A control of the window by its object name (the test fails when it is missing).
     template <class T>

@@ -6,12 +6,12 @@
 #include "radio_image.h"
 
 #include "support/dialogs.h"
+#include "support/focus.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QKeyEvent>
 
 #include <cstdint>
 #include <functional>
@@ -59,17 +59,7 @@ protected:
         return b;
     }
 
-    // Tab pressed on control, in its active window: the widget that has the focus then.
-    static QWidget* TabFrom(QWidget* control)
-    {
-        QWidget* window = control->window();
-        window->activateWindow();
-        QApplication::setActiveWindow(window);
-        control->setFocus();
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(QApplication::focusWidget(), &tab);
-        return QApplication::focusWidget();
-    }
+    static QWidget* TabFrom(QWidget* control) { return testsupport::TabFrom(control); }
 
     // The words that differ from `before`.
     std::vector<int> Changed(const TRadioImage::Words& before) const
@@ -85,19 +75,6 @@ protected:
     TRadioImage image;
 };
 
-// Tab walks the window; each control that takes the focus is noted.
-inline std::set<QWidget*> TabThrough(QWidget& window, QWidget* first)
-{
-    window.activateWindow();
-    QApplication::setActiveWindow(&window);
-    first->setFocus(Qt::TabFocusReason);
-    std::set<QWidget*> reached;
-    for (int i = 0; i < 60 && QApplication::focusWidget(); ++i) {
-        reached.insert(QApplication::focusWidget());
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(QApplication::focusWidget(), &tab);
-    }
-    return reached;
-}
+using testsupport::TabThrough;
 
 } // namespace k7test

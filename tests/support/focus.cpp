@@ -1,0 +1,54 @@
+#include "focus.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace testsupport {
+
+namespace {
+
+void Activate(QWidget* window)
+{
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+}
+
+void PressTab()
+{
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &tab);
+}
+
+} // namespace
+
+QWidget* TabFrom(QWidget* control)
+{
+    Activate(control->window());
+    control->setFocus();
+    PressTab();
+    return QApplication::focusWidget();
+}
+
+std::set<QWidget*> TabThrough(QWidget& window, QWidget* first, int steps)
+{
+    Activate(&window);
+    first->setFocus(Qt::TabFocusReason);
+    std::set<QWidget*> reached;
+    for (int i = 0; i < steps && QApplication::focusWidget(); ++i) {
+        reached.insert(QApplication::focusWidget());
+        PressTab();
+    }
+    return reached;
+}
+
+QStringList TabChain(QWidget& window)
+{
+    QStringList names;
+    for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && !w->objectName().isEmpty())
+            names << w->objectName();
+    return names;
+}
+
+} // namespace testsupport

@@ -1,0 +1,19 @@
+// Keyboard focus in tests: where Tab goes from a control, what a walk with Tab reaches,
+// and the window's tab chain by name.
+#pragma once
+
+#include <QStringList>
+#include <set>
+
+class QWidget;
+
+namespace testsupport {
+
+// Tab pressed on control, in its active window: the widget that has the focus then.
+QWidget* TabFrom(QWidget* control);
+// Tab pressed again and again from first (at most steps times): every widget reached.
+std::set<QWidget*> TabThrough(QWidget& window, QWidget* first, int steps = 60);
+// The names of the controls Tab visits, in order, from the window's first.
+QStringList TabChain(QWidget& window);
+
+} // namespace testsupport
