@@ -2,6 +2,7 @@
 #include "ui_commport.h"
 
 #include <platform/serial_device.h>
+#include <platform/window.h>
 
 TfrmCommPort::TfrmCommPort(QWidget* owner, PortSettings* settings_)
     : QDialog(owner), settings(settings_), selectedPort(1), ui(new Ui::TfrmCommPort)
@@ -38,6 +39,8 @@ TfrmCommPort::TfrmCommPort(QWidget* owner, PortSettings* settings_)
     // The line always runs at 9600 baud: the baud list is kept but not offered.
     ui->Label2->hide();
     ui->comboBaud->hide();
+
+    platform::FitCaption(this);
 
     connect(ui->btnOK, &QPushButton::clicked, this, &TfrmCommPort::btnOKClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &TfrmCommPort::btnCancelClick);

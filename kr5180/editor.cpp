@@ -2,13 +2,12 @@
 
 #include "array.h"
 
+#include <platform/window.h>
 #include <widgets/channelchecks.h>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -214,8 +213,7 @@ THelpPane* TImageEditor::SetHelpPane(QTextEdit* helpText)
 void TImageEditor::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        platform::CentreOnScreen(this);
         FormShow();
     }
     QDialog::showEvent(event);

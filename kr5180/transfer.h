@@ -3,6 +3,8 @@
 // The main window and the EEPROM editor are views over it.
 #pragma once
 
+#include "wire.h"
+
 class EEPROM;
 class KR5100;
 
@@ -24,7 +26,7 @@ struct TTransferResult {
 
 class TImageTransfer {
 public:
-    static constexpr int BlockSize = 16;
+    static constexpr int BlockSize = wire::BlockBytes;
     static constexpr int Blocks = 16;
 
     // progress may be null.

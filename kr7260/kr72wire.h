@@ -29,6 +29,9 @@ constexpr int LiveSetS1 = 2;
 constexpr int LiveSetS9 = 3;
 constexpr int LiveBusyRssi = 6;
 
+// A frame's checksum byte: 0xFF minus the low byte of its payload's sum.
+constexpr std::uint8_t ChecksumOf(unsigned payloadSum) { return std::uint8_t(0xFF - (payloadSum & 0xFF)); }
+
 constexpr int ShortFrameLength = 7;
 constexpr int BlockFrameLength = 21;  // block read reply, block write request
 constexpr int BlockWords = 8;

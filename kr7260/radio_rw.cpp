@@ -55,20 +55,20 @@ std::uint8_t TTransferCore::Checksum(const std::uint8_t* payload, int count)
     unsigned sum = 0;
     for (int i = 0; i < count; ++i)
         sum += payload[i];
-    return std::uint8_t(0xFF - (sum & 0xFF));
+    return kr72wire::ChecksumOf(sum);
 }
 
-std::array<std::uint8_t, 7> TTransferCore::BuildShortFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
+std::array<std::uint8_t, kr72wire::ShortFrameLength> TTransferCore::BuildShortFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
                                                            std::uint8_t b3, std::uint8_t command)
 {
-    std::array<std::uint8_t, 7> f{b0, b1, b2, b3, 0, command, kr72wire::Terminator};
+    std::array<std::uint8_t, kr72wire::ShortFrameLength> f{b0, b1, b2, b3, 0, command, kr72wire::Terminator};
     f[4] = Checksum(f.data(), 4);
     return f;
 }
 
-std::array<std::uint8_t, 21> TTransferCore::BuildWriteBlockFrame(int address, const std::int32_t words[8])
+std::array<std::uint8_t, kr72wire::BlockFrameLength> TTransferCore::BuildWriteBlockFrame(int address, const std::int32_t words[8])
 {
-    std::array<std::uint8_t, 21> f{};
+    std::array<std::uint8_t, kr72wire::BlockFrameLength> f{};
     // Words a+7 down to a, each low byte then high byte; only bits 0..15 go out.
     for (int i = 0; i < 8; ++i) {
         const std::int32_t w = words[7 - i];
@@ -79,7 +79,7 @@ std::array<std::uint8_t, 21> TTransferCore::BuildWriteBlockFrame(int address, co
     f[17] = std::uint8_t((address >> 8) & 0xFF);
     f[18] = Checksum(f.data(), 18);
     f[19] = kr72wire::WriteBlock;
-    f[20] = kr72wire::Terminator;
+    f[kr72wire::BlockFrameLength - 1] = kr72wire::Terminator;
     return f;
 }
 

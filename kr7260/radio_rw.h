@@ -10,6 +10,8 @@
 // Start-up wiring, once: frmReadWrite->Attach(frmSerial, &MainForm->RadioImage);
 #pragma once
 
+#include "kr72wire.h"
+
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -107,9 +109,9 @@ public:
 
     // Frame builders (exact bytes), shared with the tests and the simulator's users.
     static std::uint8_t Checksum(const std::uint8_t* payload, int count);
-    static std::array<std::uint8_t, 7> BuildShortFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
+    static std::array<std::uint8_t, kr72wire::ShortFrameLength> BuildShortFrame(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
                                                        std::uint8_t b3, std::uint8_t command);
-    static std::array<std::uint8_t, 21> BuildWriteBlockFrame(int address, const std::int32_t words[8]);
+    static std::array<std::uint8_t, kr72wire::BlockFrameLength> BuildWriteBlockFrame(int address, const std::int32_t words[8]);
 
 protected:
     void Detach();

@@ -102,7 +102,7 @@ bool rs232_processor::ChecksumValid(int checksumPos, int frameLength) const
         pos = StepBack(pos);
         sum += link_.ReceiveRing[pos];
     }
-    return std::uint8_t(0xFF - (sum & 0xFF)) == checksum;
+    return ChecksumOf(sum) == checksum;
 }
 
 void rs232_processor::ParseFrameAt(int terminatorPos)

@@ -1,5 +1,6 @@
 #include <platform/msgbox.h>
 #include <platform/event.h>
+#include <platform/window.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -43,6 +44,7 @@ int showOnGuiThread(const QString& text, const QString& caption, unsigned flags,
                     QApplication::activeWindow());
     if (!detail.isEmpty())
         box.setDetailedText(detail);
+    FitCaption(&box);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     int r = box.exec();

@@ -11,6 +11,7 @@
 #include "version.h"
 
 #include "support/dialogs.h"
+#include "support/environment.h"
 #include "support/kr5180_sim.h"
 #include "support/pty.h"
 
@@ -75,11 +76,7 @@ protected:
     {
         ASSERT_TRUE(configDir.isValid());
         ASSERT_TRUE(workDir.isValid());
-        if (const char* x = std::getenv("XDG_CONFIG_HOME")) {
-            hadXdg = true;
-            oldXdg = x;
-        }
-        setenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit().constData(), 1);
+        config = std::make_unique<testsupport::ScopedEnv>("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
         oldCwd = QDir::currentPath();
         ASSERT_EQ(::chdir(workDir.path().toLocal8Bit().constData()), 0);
         maps.resize(9);
@@ -97,10 +94,7 @@ protected:
         EngineeringBuild = savedEngineering;
         if (::chdir(oldCwd.toLocal8Bit().constData()) != 0)
             ADD_FAILURE() << "cannot return to " << oldCwd.toStdString();
-        if (hadXdg)
-            setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
+        config.reset();
         maps.clear();
     }
 
@@ -191,8 +185,7 @@ protected:
     QTemporaryDir configDir;
     QTemporaryDir workDir;
     QString oldCwd;
-    bool hadXdg = false;
-    std::string oldXdg;
+    std::unique_ptr<testsupport::ScopedEnv> config;
     int savedEngineering = 0;
     std::vector<std::unique_ptr<testsupport::ComMapping>> maps;
     testsupport::MessageBoxResponder boxes;

@@ -3,6 +3,8 @@
 
 #include "commport.h"
 
+#include <platform/window.h>
+
 #include <QComboBox>
 
 using namespace k5test;
@@ -38,6 +40,15 @@ TEST(CommPortDialog, OpensOnTheRecordsPortAndBaudOrOnTheirDefaults)
         EXPECT_EQ(Combo(&dlg, "comboPortName")->currentText(), c.shownPort);
         EXPECT_EQ(Combo(&dlg, "comboBaud")->currentText(), c.shownBaud);
     }
+}
+
+TEST(CommPortDialog, IsWideEnoughForItsWholeCaption)
+{
+    PortSettings s;
+    TfrmCommPort dlg(nullptr, &s);
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Communication Parameters");
+    EXPECT_GE(dlg.width(), platform::CaptionWidth(&dlg));
 }
 
 TEST(CommPortDialog, DefaultsThenCancelChangesNothing)

@@ -2,6 +2,7 @@
 // and working directory for each test, put back when the test ends, and COM ports.
 #pragma once
 
+#include "support/environment.h"
 #include "support/pty.h"
 
 #include <gtest/gtest.h>
@@ -13,36 +14,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace k7test {
 
-// An environment variable set for the lifetime of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            had_ = true;
-            old_ = old;
-        }
-        setenv(name, value.constData(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.constData(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    QByteArray old_;
-};
+using testsupport::ScopedEnv;
 
 // tmp_ holds config/ (XDG_CONFIG_HOME), run/ (XDG_RUNTIME_DIR) and work/, the current
 // directory; closing the last window does not quit. A derived SetUp calls this one first

@@ -6,6 +6,7 @@
 #include <platform/filedialog.h>
 #include <platform/msgbox.h>
 #include <platform/single_instance.h>
+#include <platform/window.h>
 
 #include "support/dialogs.h"
 #include "support/environment.h"
@@ -133,6 +134,23 @@ TEST(MessageBoxes, OnScreenBoxHasTheFlagsButtonsAndIcon)
         EXPECT_EQ(icon, c.icon) << c.flags;
         EXPECT_EQ(buttons, c.buttons) << c.flags;
         EXPECT_EQ(texts, "Overwrite?|Save");
+    }
+}
+
+// As a Windows box does, a narrow box widens so the title bar shows its whole caption.
+TEST(MessageBoxes, OnScreenBoxIsWideEnoughForItsCaption)
+{
+    for (const char* caption : {"Auto Detect", "Saving Program File..."}) {
+        int width = 0, needed = 0;
+        ModalHandler handler([&](QWidget* w) {
+            width = w->width();
+            needed = platform::CaptionWidth(w);
+            static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
+        });
+        platform::MessageBox("OK?", caption, 0x30);
+        ASSERT_TRUE(handler.ran());
+        EXPECT_GT(needed, platform::CaptionRoom) << caption;
+        EXPECT_GE(width, needed) << caption;
     }
 }
 

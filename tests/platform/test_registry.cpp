@@ -3,6 +3,8 @@
 
 #include <platform/registry.h>
 
+#include "support/environment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,20 +15,9 @@ namespace {
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    }
-    void TearDown() override
-    {
-        if (oldXdg.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", oldXdg);
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QTemporaryDir dir;
-    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    testsupport::ScopedEnv config{"XDG_CONFIG_HOME", dir.path().toLocal8Bit()};
 };
 
 } // namespace

@@ -57,9 +57,9 @@ ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
 ScopedEnv::~ScopedEnv()
 {
     if (had_)
-        qputenv(name_, old_);
+        qputenv(name_.constData(), old_);
     else
-        qunsetenv(name_);
+        qunsetenv(name_.constData());
 }
 
 } // namespace testsupport

@@ -32,7 +32,7 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    const char* name_;
+    QByteArray name_;
     QByteArray old_;
     bool had_;
 };

@@ -68,23 +68,9 @@ void PtyPair::closeMaster()
     }
 }
 
-ComMapping::ComMapping(int n, const std::string& path) : n_(n)
+ComMapping::ComMapping(int n, const std::string& path)
+    : env_(("NAVAR_COM" + std::to_string(n)).c_str(), QByteArray::fromStdString(path))
 {
-    std::string var = "NAVAR_COM" + std::to_string(n);
-    const char* old = std::getenv(var.c_str());
-    hadOld_ = old != nullptr;
-    if (old)
-        old_ = old;
-    ::setenv(var.c_str(), path.c_str(), 1);
-}
-
-ComMapping::~ComMapping()
-{
-    std::string var = "NAVAR_COM" + std::to_string(n_);
-    if (hadOld_)
-        ::setenv(var.c_str(), old_.c_str(), 1);
-    else
-        ::unsetenv(var.c_str());
 }
 
 } // namespace testsupport

@@ -1,6 +1,8 @@
 // A pseudo-terminal pair: tests hold the master, the program under test opens the slave.
 #pragma once
 
+#include "support/environment.h"
+
 #include <string>
 
 namespace testsupport {
@@ -27,11 +29,8 @@ private:
 class ComMapping {
 public:
     ComMapping(int n, const std::string& path);
-    ~ComMapping();
 private:
-    int n_;
-    bool hadOld_;
-    std::string old_;
+    ScopedEnv env_;
 };
 
 } // namespace testsupport
