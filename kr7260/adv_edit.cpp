@@ -92,9 +92,7 @@ TfrmAdvanced::TfrmAdvanced(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tf
     connect(Button1, &QPushButton::clicked, this, &TfrmAdvanced::Button1Click);
     connect(btnSMeterDefaults, &QPushButton::clicked, this, &TfrmAdvanced::btnSMeterDefaultsClick);
 
-    THelpPane* help = SetHelpPane(ui->HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(ui->HelpText, OKBtn, CancelBtn);
     for (QWidget* w : {static_cast<QWidget*>(ui->lblMuteOffDebounce), static_cast<QWidget*>(hsbMuteOffDebounce),
                        static_cast<QWidget*>(lblMuteOffDebounceValue)})
         help->Bind(w, "Two valid samples are required in this time to unmute the radio.");

@@ -56,9 +56,7 @@ TfrmChannelData::TfrmChannelData(QWidget* parent, TfrmChannelSelect* select, Tfr
     connect(listChannel, &QTableWidget::cellClicked, this, &TfrmChannelData::listChannelClick);
     BindOkCancel(OKBtn, CancelBtn);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(listChannel, "List of enabled channels in the radio.");
     help->Bind(btnNewChannel, "Add a new channel to the radio.");
     help->Bind(btnEditChannel, "Edit a channel in the radio.");

@@ -34,9 +34,7 @@ TfrmEditChannel2::TfrmEditChannel2(QWidget* parent) : TEditorForm(parent), ui(ne
     txtRxFreq->installEventFilter(this);
     BindOkCancel(OKBtn, CancelBtn);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(ui->lblRxFreq, "Enter the Receive frequency for this channel.");
     help->Bind(txtRxFreq, "Enter the Receive frequency for this channel.");
     help->Bind(chkOsMem, "Set this channel into Open Scan memory.");

@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 TfrmCtcss* frmCtcss = nullptr;
 
@@ -66,9 +65,7 @@ TfrmCtcss::TfrmCtcss(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmCtcs
     for (QPushButton* b : {btnCtcssSelectAll, btnCtcssDeselectAll})
         connect(b, &QPushButton::clicked, this, [this, b] { btnCtcssSelectAllClick(b); });
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(chkEnableCbCtcss, "Enable CTCSS operation.");
     help->Bind(chkCtcssRpkEnabled, "Enable RPK at the end of a transmission.");
     help->Bind(chkBlOverideEnable, "Enable busy lockout override if the CTCSS tone is matched.");
@@ -88,9 +85,9 @@ TfrmCtcss::TfrmCtcss(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmCtcs
     help->Bind(ui->gbCtcssMem, "Select from channels 1 - 40 for silent memory", true);
     // The channel boxes and their buttons have no help: moving over them leaves the pane.
     for (QCheckBox* box : Silent->Boxes())
-        box->installEventFilter(this);
-    btnCtcssSelectAll->installEventFilter(this);
-    btnCtcssDeselectAll->installEventFilter(this);
+        KeepHelp(box);
+    KeepHelp(btnCtcssSelectAll);
+    KeepHelp(btnCtcssDeselectAll);
     help->BindSilent(ui->gbCtcssOptions);
     help->BindSilent(ui->pnlBottom);
 
@@ -165,13 +162,6 @@ void TfrmCtcss::btnCtcssSelectAllClick(QObject* sender)
     } else if (sender == btnCtcssDeselectAll) {
         Silent->DeselectAll();
     }
-}
-
-bool TfrmCtcss::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-        return true; // only the boxes and buttons are watched
-    return TEditorForm::eventFilter(watched, event);
 }
 
 std::optional<int> TfrmCtcss::ToneCode(QComboBox* combo)

@@ -43,7 +43,6 @@ public:
 
 protected:
     void LoadControls() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Word 4 bit 0x0002: CTCSS allowed on CB channels 5 and 35.

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -280,13 +281,31 @@ void TEditorForm::done(int result)
     QDialog::done(result);
 }
 
-THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText)
+THelpPane* TEditorForm::SetHelpPane(QTextEdit* helpText, QWidget* ok, QWidget* cancel)
 {
     Help = new THelpPane(helpText, this);
     Help->BindSilent(this);
     if (helpText)
         Help->BindSilent(helpText);
+    if (ok)
+        Help->Bind(ok, "The OK button exits the screen and saves any changes.");
+    if (cancel)
+        Help->Bind(cancel, "The Cancel button exits the screen and discards any changes.");
     return Help;
+}
+
+void TEditorForm::KeepHelp(QWidget* control)
+{
+    keepHelp_.push_back(control);
+    control->installEventFilter(this);
+}
+
+bool TEditorForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton
+        && std::find(keepHelp_.begin(), keepHelp_.end(), watched) != keepHelp_.end())
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void TEditorForm::showEvent(QShowEvent* event)

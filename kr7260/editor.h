@@ -89,7 +89,14 @@ protected:
     // OK runs OKBtnClick and closes with OK when it stored; Cancel (and Escape) closes
     // with Cancel, which restores the image.
     void BindOkCancel(QAbstractButton* ok, QAbstractButton* cancel);
-    THelpPane* SetHelpPane(QTextEdit* helpText);
+    // Makes Help over helpText; ok and cancel, when given, get the usual OK and Cancel
+    // sentences.
+    THelpPane* SetHelpPane(QTextEdit* helpText, QWidget* ok = nullptr, QWidget* cancel = nullptr);
+    // A control without help: moving the mouse over it leaves the pane as it is. Call
+    // after the pane's bindings, so this window's filter sees the moves first.
+    void KeepHelp(QWidget* control);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void done(int result) override;
     void showEvent(QShowEvent* event) override;
@@ -113,5 +120,6 @@ private:
     void StoreBindings(const std::vector<int>& fields);
 
     std::vector<Binding> bindings_;
+    std::vector<QObject*> keepHelp_;
     QAbstractButton* cancelButton_ = nullptr;
 };

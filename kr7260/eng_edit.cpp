@@ -127,9 +127,7 @@ TfrmEngineering::TfrmEngineering(QWidget* parent) : TEditorForm(parent), ui(new 
     Timer1->setInterval(WordReplyWaitMs);
     connect(Timer1, &QTimer::timeout, this, &TfrmEngineering::Timer1Timer);
 
-    THelpPane* help = SetHelpPane(ui->HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(ui->HelpText, OKBtn, CancelBtn);
     help->Bind(ui->lblScanSpeed, "Sets the speed of the scan mode in time per channel.");
     help->Bind(cmbScanSpeed, "Sets the speed of the scan mode in time per channel.");
     help->Bind(chkScanSpeedChange,

@@ -4,7 +4,6 @@
 #include "chanlist.h"
 
 #include <QCheckBox>
-#include <QMouseEvent>
 #include <QScrollBar>
 
 TfrmOptions* frmOptions = nullptr;
@@ -64,9 +63,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
     connect(chkDisableChannel, &QCheckBox::clicked, this, &TfrmOptions::chkDisableChannelClick);
     connect(chkScramblerFitted, &QCheckBox::clicked, this, &TfrmOptions::chkScramblerFittedClick);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(chkTotEnabled, "Enable transmit time out timer operation.");
     const QString tot = "Set amount of time for maximum transmit session.";
     help->Bind(lblTot, tot, true);
@@ -88,7 +85,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
     help->Bind(chkScrambleEmergency, scrambler);
     help->Bind(gbScrambler, scrambler, true);
     // The PTT box has no help: moving over it leaves the pane as it is.
-    chkEnablePttCh22Ch23->installEventFilter(this);
+    KeepHelp(chkEnablePttCh22Ch23);
     help->BindSilent(ui->gbTot);
     help->BindSilent(ui->gbTelemetry);
     help->BindSilent(ui->pnlBottom);
@@ -123,14 +120,6 @@ void TfrmOptions::StoreControls()
     // Disabling the channel switch always disables the scan button too.
     if (chkDisableChannel->isChecked())
         SetOptionBit(kr72map::WordOptions5, BitDisableScan, true);
-}
-
-bool TfrmOptions::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == chkEnablePttCh22Ch23 && event->type() == QEvent::MouseMove
-        && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-        return true;
-    return TEditorForm::eventFilter(watched, event);
 }
 
 void TfrmOptions::chkTotEnabledClick()

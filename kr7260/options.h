@@ -51,7 +51,6 @@ public:
 protected:
     void LoadControls() override;
     void StoreControls() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Ui::TfrmOptions* ui;

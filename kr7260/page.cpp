@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
 
@@ -76,9 +75,7 @@ TfrmPageAlarm::TfrmPageAlarm(QWidget* parent, const TSelcallSettings* selcall)
     for (QScrollBar* bar : {hsbPagerRpts, hsbAlarmRpts})
         connect(bar, &QScrollBar::valueChanged, this, &TfrmPageAlarm::hsbPagerRptsChange);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(gbAlarm,
                "The alarm option functionality is built into the operating firmware. The hardware is not factory "
                "fitted to the main and front panel PCBs. If the alarm option is required, these additional components "
@@ -102,7 +99,7 @@ TfrmPageAlarm::TfrmPageAlarm(QWidget* parent, const TSelcallSettings* selcall)
     help->BindSilent(ui->pnlBottom);
     // Controls without help leave the pane as it is (watched after the pane, so first).
     for (QWidget* w : std::initializer_list<QWidget*>{rbAlarmStandard, rbAlarmReset, lblAlarmRepeatsValue})
-        w->installEventFilter(this);
+        KeepHelp(w);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -207,11 +204,4 @@ void TfrmPageAlarm::hsbPagerRptsChange()
 {
     lblPagerRpts->setText(QString::number(hsbPagerRpts->value()));
     lblAlarmRpts->setText(QString::number(hsbAlarmRpts->value()));
-}
-
-bool TfrmPageAlarm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-        return true; // only the controls without help are watched
-    return TEditorForm::eventFilter(watched, event);
 }

@@ -61,7 +61,6 @@ public:
 protected:
     void LoadControls() override;
     void StoreControls() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Ui::TfrmPageAlarm* ui;

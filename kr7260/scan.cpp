@@ -45,9 +45,7 @@ TfrmScan::TfrmScan(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmScan)
     connect(hsbPriCheckRate, &QScrollBar::valueChanged, this, &TfrmScan::hsbPriCheckRateChange);
     connect(chk2ndOpenScan, &QCheckBox::clicked, this, &TfrmScan::chk2ndOpenScanClick);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(chk2ndOpenScan, "Enable group scan mode to function as a second open scan mode", true);
     help->Bind(chk3Beep, "Radio gives 3 beeps when the priority channel receives a signal in group scan mode");
     const QString rate = "Number of channels scanned before the priority channel is checked";

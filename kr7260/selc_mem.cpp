@@ -11,7 +11,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QTimer>
 
 TfrmSelcallIdents* frmSelcallIdents = nullptr;
@@ -86,9 +85,7 @@ TfrmSelcallIdents::TfrmSelcallIdents(QWidget* parent, const TSelcallSettings* se
     txtAlphaMem[12]->setVisible(false);
     ui->Label1->setVisible(false);
 
-    THelpPane* help = SetHelpPane(HelpText);
-    help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
-    help->Bind(CancelBtn, "The Cancel button exits the screen and discards any changes.");
+    THelpPane* help = SetHelpPane(HelpText, OKBtn, CancelBtn);
     help->Bind(txtRadioIdent, "This is the Ident of the radio");
     help->Bind(ui->lblRadioIdent, "This is the Ident of the radio", true);
     for (int n = 1; n <= 11; ++n)
@@ -116,7 +113,7 @@ TfrmSelcallIdents::TfrmSelcallIdents(QWidget* parent, const TSelcallSettings* se
     for (int n = 1; n <= 10; ++n)
         watch(txtAlphaMem[n], &TfrmSelcallIdents::AlphaEdited);
     for (int n = 1; n <= 4; ++n)
-        chkTeleMem[n]->installEventFilter(this); // no help: the pane stays as it is
+        KeepHelp(chkTeleMem[n]); // no help: the pane stays as it is
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -425,11 +422,6 @@ bool TfrmSelcallIdents::eventFilter(QObject* watched, QEvent* event)
         });
         break;
     }
-    case QEvent::MouseMove:
-        // The telemetry check boxes have no help: the pane stays as it is.
-        if (qobject_cast<QCheckBox*>(watched) && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-            return true;
-        break;
     default:
         break;
     }

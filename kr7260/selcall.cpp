@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QScrollBar>
 
 TfrmSelcall* frmSelcall = nullptr;
@@ -110,9 +109,9 @@ TfrmSelcall::TfrmSelcall(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
     help->BindSilent(ui->pnlBottom);
     // Controls without help leave the pane as it is (watched after the pane, so first).
     for (QCheckBox* box : Quiet->Boxes())
-        box->installEventFilter(this);
+        KeepHelp(box);
     for (QWidget* w : std::initializer_list<QWidget*>{btnQSelectAll, btnQDeselectAll, lblLeadInDelayl, OKBtn, CancelBtn})
-        w->installEventFilter(this);
+        KeepHelp(w);
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -178,11 +177,4 @@ void TfrmSelcall::OpenChild(TEditorForm* child)
     child->Image = Image;
     child->exec();
     ReadOptionBytes();
-}
-
-bool TfrmSelcall::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-        return true; // only the controls without help are watched
-    return TEditorForm::eventFilter(watched, event);
 }

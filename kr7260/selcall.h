@@ -74,7 +74,6 @@ public:
 protected:
     void LoadControls() override;
     void StoreControls() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Shows a child on this window's image, then takes words 3 to 6 from the image
