@@ -30,6 +30,16 @@ TTransferCore::~TTransferCore()
     Detach();
 }
 
+void TTransferCore::Attach(TfrmSerial* link, TRadioImage* image)
+{
+    Link = link;
+    Image = image;
+    if (link) {
+        link->Image = image;
+        link->Transfer = this;
+    }
+}
+
 void TTransferCore::Detach()
 {
     TfrmSerial* l = Link;
@@ -238,16 +248,6 @@ TfrmReadWrite::~TfrmReadWrite()
     if (frmReadWrite == this)
         frmReadWrite = nullptr;
     delete ui_;
-}
-
-void TfrmReadWrite::Attach(TfrmSerial* link, TRadioImage* image)
-{
-    Link = link;
-    Image = image;
-    if (link) {
-        link->Image = image;
-        link->Transfer = static_cast<TTransferCore*>(this);
-    }
 }
 
 void TfrmReadWrite::showEvent(QShowEvent* event)

@@ -79,6 +79,8 @@ public:
     TfrmSerial* Link = nullptr;   // falls back to frmSerial when not set
     TRadioImage* Image = nullptr;
     TTransferView* View = nullptr;
+    // Joins this state, the link and the image (start-up).
+    void Attach(TfrmSerial* link, TRadioImage* image);
 
     // Request builders: build one frame and send it through the link (result unused).
     void SendEnterProgramMode();              // also clears ProgramModeAck
@@ -125,9 +127,6 @@ class TfrmReadWrite : public QDialog, public TTransferCore, private TTransferVie
 public:
     explicit TfrmReadWrite(QWidget* parent = nullptr);
     ~TfrmReadWrite() override;
-
-    // Joins the dialog, the link and the image (start-up).
-    void Attach(TfrmSerial* link, TRadioImage* image);
 
     // Handlers.
     void FormShow();

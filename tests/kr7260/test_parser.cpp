@@ -28,10 +28,7 @@ class Parser : public ::testing::Test {
 protected:
     Parser()
     {
-        link.Image = &image;
-        link.Transfer = &transfer;
-        transfer.Link = &link;
-        transfer.Image = &image;
+        transfer.Attach(&link, &image);
     }
     void feed(const Bytes& b) { proc.Receive(b.data(), int(b.size())); }
 

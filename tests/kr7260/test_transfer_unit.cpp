@@ -56,10 +56,7 @@ class Machine : public ::testing::Test {
 protected:
     Machine()
     {
-        link.Image = &image;
-        link.Transfer = &t;
-        t.Link = &link;
-        t.Image = &image;
+        t.Attach(&link, &image);
         t.View = &view;
         t.Now = [this] { return now; };
         link.SetSendTap([this](const Bytes& f) { sent.push_back(f); });
@@ -384,10 +381,7 @@ class LinkThreads : public ::testing::Test {
 protected:
     LinkThreads()
     {
-        link.Image = &image;
-        link.Transfer = &t;
-        t.Link = &link;
-        t.Image = &image;
+        t.Attach(&link, &image);
         t.View = &view;
     }
     testsupport::PtyPair pty;
