@@ -7,16 +7,9 @@
 // limit. Also the delay from a live-level reply to its label.
 // BENCH_TRACE=1 lists every request with its arrival time. BENCH_RUNS=n repeats.
 #include "adv_edit.h"
+#include "kr7260_rig.h"
 #include "kr72wire.h"
 #include "main.h"
-#include "radio_image.h"
-#include "radio_rw.h"
-#include "ser_com.h"
-
-#include "support/kr7260_sim.h"
-#include "support/pty.h"
-
-#include <platform/msgbox.h>
 
 #include <QApplication>
 #include <QDir>
@@ -24,23 +17,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <vector>
-
-using testsupport::Kr7260Sim;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-constexpr int kBaud = 9600;
-
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-Clock::duration byteTime() { return std::chrono::nanoseconds(10'000'000'000LL / kBaud); }
 
 struct Result {
     double totalMs = 0, wireMs = 0, prescribedMs = 0;
@@ -48,40 +28,19 @@ struct Result {
     int requests = 0, retries = 0;
 };
 
-class Bench : public QObject {
+class Bench : public QObject, public Kr7260Rig {
 public:
     Bench()
     {
-        frmSerial = &link;
-        frmReadWrite = &dlg;
-        dlg.Attach(&link, &image);
         window.Image = &image;
         window.Link = &link;
         window.Transfers = &dlg;
         dlg.installEventFilter(this);
-        platform::SetMessageBoxHook([](const QString& text, const QString&, unsigned) {
-            std::fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-            return int(platform::IDOK);
-        });
-        QObject::connect(dlg.timer_rw, &QTimer::timeout, [this] {
-            std::lock_guard l(mu);
-            ticks.push_back(Clock::now());
-        });
         QObject::connect(&closer, &QTimer::timeout, [this] {
             if (dlg.isVisible() && dlg.btnCancel->text() == "Close")
                 dlg.btnCancel->click();
         });
         closer.start(2);
-        sim.setPacing(kBaud);
-        if (!link.OpenPort(1))
-            std::fprintf(stderr, "cannot open the simulated port\n");
-    }
-    ~Bench() override
-    {
-        link.ClosePort();
-        platform::SetMessageBoxHook({});
-        frmReadWrite = nullptr;
-        frmSerial = nullptr;
     }
 
     bool eventFilter(QObject*, QEvent* e) override
@@ -95,11 +54,7 @@ public:
     Result measure(const std::vector<Kr7260Sim::Request>& log, std::size_t& from, Clock::time_point t0)
     {
         Result r;
-        std::vector<Clock::time_point> tickTimes;
-        {
-            std::lock_guard l(mu);
-            tickTimes = ticks;
-        }
+        const std::vector<Clock::time_point> tickTimes = this->tickTimes();
         std::size_t end = from;
         while (end < log.size() && log[end].command != kr72wire::ExitProgramMode)
             ++end;
@@ -151,10 +106,7 @@ public:
     {
         sim.clearLog();
         shows.clear();
-        {
-            std::lock_guard l(mu);
-            ticks.clear();
-        }
+        clearTicks();
         for (int k = 0; k < 128; ++k)
             image.Set(k, 0x2200 + k);
         window.show();
@@ -200,16 +152,8 @@ public:
         window.hide();
     }
 
-    testsupport::PtyPair pty;
-    Kr7260Sim sim{pty};
-    testsupport::ComMapping com{1, pty.slavePath()};
-    TRadioImage image;
-    TfrmSerial link;
-    TfrmReadWrite dlg;
     TfrmAdvanced window;
     QTimer closer;
-    std::mutex mu;
-    std::vector<Clock::time_point> ticks;
     std::vector<Clock::time_point> shows;
 };
 

@@ -5,37 +5,16 @@
 // of the time without those waits to the wire time. A request sent again is waste: its
 // bytes count in the time, not in the limit.
 // BENCH_TRACE=1 lists every request with its arrival time.
+#include "kr7260_rig.h"
 #include "kr72wire.h"
-#include "radio_image.h"
-#include "radio_rw.h"
-#include "ser_com.h"
-
-#include "support/kr7260_sim.h"
-#include "support/pty.h"
-
-#include <platform/msgbox.h>
 
 #include <QApplication>
 #include <QPushButton>
-#include <QTimer>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <vector>
-
-using testsupport::Kr7260Sim;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-constexpr int kBaud = 9600;
-
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-Clock::duration byteTime() { return std::chrono::nanoseconds(10'000'000'000LL / kBaud); }
 
 struct Result {
     double totalMs = 0;
@@ -55,50 +34,22 @@ struct Result {
 const char* name(std::uint8_t c)
 {
     switch (c) {
-    case 1: return "enter program mode";
-    case 2: return "version";
-    case 3: return "exit program mode";
-    case 4: return "read block";
-    case 5: return "write block";
+    case kr72wire::EnterProgramMode: return "enter program mode";
+    case kr72wire::Version: return "version";
+    case kr72wire::ExitProgramMode: return "exit program mode";
+    case kr72wire::ReadBlock: return "read block";
+    case kr72wire::WriteBlock: return "write block";
     default: return "other";
     }
 }
 
-class Bench {
+class Bench : public Kr7260Rig {
 public:
-    Bench()
-    {
-        frmSerial = &link;
-        frmReadWrite = &dlg;
-        dlg.Attach(&link, &image);
-        platform::SetMessageBoxHook([](const QString& text, const QString&, unsigned) {
-            std::fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-            return int(platform::IDOK);
-        });
-        QObject::connect(dlg.timer_rw, &QTimer::timeout, [this] {
-            std::lock_guard l(tickMu);
-            ticks.push_back(Clock::now());
-        });
-        sim.setPacing(kBaud);
-        if (!link.OpenPort(1))
-            std::fprintf(stderr, "cannot open the simulated port\n");
-    }
-    ~Bench()
-    {
-        link.ClosePort();
-        platform::SetMessageBoxHook({});
-        frmReadWrite = nullptr;
-        frmSerial = nullptr;
-    }
-
     Result run(int mode, int start, int end)
     {
         sim.clearLog();
         sim.resetByteCounts();
-        {
-            std::lock_guard l(tickMu);
-            ticks.clear();
-        }
+        clearTicks();
         dlg.StartAddress = start;
         dlg.EndAddress = end;
         dlg.TransferMode = mode;
@@ -121,16 +72,12 @@ public:
         dlg.exec();
         closer.stop();
         // Let the final request reach the radio.
-        sim.waitUntil([](auto& log) { return !log.empty() && log.back().command == 3; }, 2000);
+        sim.waitUntil([](auto& log) { return !log.empty() && log.back().command == kr72wire::ExitProgramMode; }, 2000);
 
         Result r;
         const auto log = sim.requests();
-        std::vector<Clock::time_point> tickTimes;
-        {
-            std::lock_guard l(tickMu);
-            tickTimes = ticks;
-        }
-        r.ok = finished && !log.empty() && log.back().command == 3;
+        const std::vector<Clock::time_point> tickTimes = this->tickTimes();
+        r.ok = finished && !log.empty() && log.back().command == kr72wire::ExitProgramMode;
         if (log.empty())
             return r;
         r.totalMs = ms(log.back().at - t0);
@@ -151,11 +98,12 @@ public:
             const auto& prev = log[i - 1];
             const auto& cur = log[i];
             // Enter program mode goes out twice by design; only further pairs are retries.
-            const bool sameAgain = cur.frame == prev.frame && (cur.command != 1 || (i >= 3 && i % 2 == 1));
+            const bool sameAgain =
+                cur.frame == prev.frame && (cur.command != kr72wire::EnterProgramMode || (i >= 3 && i % 2 == 1));
             if (sameAgain) {
                 ++r.retries;
                 r.retryBytes += prev.frame.size() + prev.replyBytes;
-                if (cur.command == 1)
+                if (cur.command == kr72wire::EnterProgramMode)
                     r.retryBytes += log[i - 2].frame.size() + log[i - 2].replyBytes;
                 if (std::getenv("BENCH_TRACE"))
                     std::printf("  retry: %s %d at %.1f ms (previous reply %s, ended %.1f ms)\n", name(cur.command),
@@ -168,7 +116,8 @@ public:
             if (curStart <= prev.replyEnd)
                 continue;  // sent before the previous reply was complete (enter twice)
             double gap = ms(curStart - prev.replyEnd);
-            const bool readBack = prev.command == 4 && i >= 2 && log[i - 2].command == 5;
+            const bool readBack =
+                prev.command == kr72wire::ReadBlock && i >= 2 && log[i - 2].command == kr72wire::WriteBlock;
             if (readBack) {
                 auto tick = std::find_if(tickTimes.begin(), tickTimes.end(),
                                          [&](Clock::time_point t) { return t >= prev.replyEnd; });
@@ -206,15 +155,6 @@ public:
                     r.radioMs);
         std::fflush(stdout);
     }
-
-    testsupport::PtyPair pty;
-    Kr7260Sim sim{pty};
-    testsupport::ComMapping com{1, pty.slavePath()};
-    TRadioImage image;
-    TfrmSerial link;
-    TfrmReadWrite dlg;
-    std::mutex tickMu;
-    std::vector<Clock::time_point> ticks;
 };
 
 } // namespace
