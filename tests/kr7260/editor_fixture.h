@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMouseEvent>
 
 #include <cstdint>
 #include <functional>
@@ -60,6 +61,14 @@ protected:
     }
 
     static QWidget* TabFrom(QWidget* control) { return testsupport::TabFrom(control); }
+
+    // Sends a mouse move (no button) to w, as the pointer crossing it does.
+    static void MouseMove(QWidget* w)
+    {
+        const QPointF p(2, 2);
+        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    }
 
     // The words that differ from `before`.
     std::vector<int> Changed(const TRadioImage::Words& before) const

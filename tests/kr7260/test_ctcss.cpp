@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -114,19 +113,14 @@ TEST_F(CtcssTest, DisabledCtcssKeepsAndStoresTheValues)
 
 TEST_F(CtcssTest, ChannelBoxesHaveNoHelp)
 {
-    auto mouseMove = [](QWidget* w) {
-        const QPointF p(2, 2);
-        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &ev);
-    };
     Show(ctcss);
-    mouseMove(ctcss.chkCtcssNb);
+    MouseMove(ctcss.chkCtcssNb);
     const QString nb = ctcss.HelpText->toPlainText();
     EXPECT_TRUE(nb.startsWith("Enables automatic shift"));
-    mouseMove(ctcss.Silent->Box(20));
-    mouseMove(ctcss.btnCtcssDeselectAll);
+    MouseMove(ctcss.Silent->Box(20));
+    MouseMove(ctcss.btnCtcssDeselectAll);
     EXPECT_EQ(ctcss.HelpText->toPlainText(), nb);
-    mouseMove(ctcss.findChild<QWidget*>("gbCtcssMem"));
+    MouseMove(ctcss.findChild<QWidget*>("gbCtcssMem"));
     EXPECT_EQ(ctcss.HelpText->toPlainText(), "Select from channels 1 - 40 for silent memory");
     Finish(ctcss, Press::Cancel);
 }

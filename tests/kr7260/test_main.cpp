@@ -81,8 +81,7 @@ public:
         for (QWidget* w : std::initializer_list<QWidget*>{chkSMeterEnabled, spnLeadIn, OKBtn, CancelBtn, HelpText})
             lay->addWidget(w);
         BindOkCancel(OKBtn, CancelBtn);
-        SetHelpPane(HelpText);
-        Help->Bind(OKBtn, "The OK button exits the screen and saves any changes.");
+        SetHelpPane(HelpText, OKBtn);
         Help->Bind(spnLeadIn, "Sets the lead-in delay.");
         Help->Bind(chkSMeterEnabled, QString()); // bound, but without a sentence
     }

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QScrollBar>
@@ -73,17 +72,12 @@ TEST_F(OptionsTest, HiddenScramblerBitsAndStaleFixedChannel)
 
 TEST_F(OptionsTest, PttBoxHasNoHelpAndTheGroupsClearThePane)
 {
-    auto mouseMove = [](QWidget* w) {
-        const QPointF p(2, 2);
-        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &ev);
-    };
     Show(options);
-    mouseMove(options.chkTotEnabled);
+    MouseMove(options.chkTotEnabled);
     EXPECT_EQ(options.HelpText->toPlainText(), "Enable transmit time out timer operation.");
-    mouseMove(options.chkEnablePttCh22Ch23); // no help of its own: the pane stays
+    MouseMove(options.chkEnablePttCh22Ch23); // no help of its own: the pane stays
     EXPECT_EQ(options.HelpText->toPlainText(), "Enable transmit time out timer operation.");
-    mouseMove(options.findChild<QWidget*>("gbTelemetry"));
+    MouseMove(options.findChild<QWidget*>("gbTelemetry"));
     EXPECT_EQ(options.HelpText->toPlainText(), "");
     Finish(options, Press::Cancel);
 }
