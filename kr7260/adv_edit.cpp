@@ -133,10 +133,6 @@ TfrmAdvanced::~TfrmAdvanced()
     delete ui;
 }
 
-TfrmSerial* TfrmAdvanced::link() const { return Link ? Link : frmSerial; }
-
-TfrmReadWrite* TfrmAdvanced::transfers() const { return Transfers ? Transfers : frmReadWrite; }
-
 void TfrmAdvanced::FormCreate() { pageEngOptions->setCurrentWidget(tabSquelch); }
 
 void TfrmAdvanced::ConnectLink()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor.h"
+#include "link_refs.h"
 
 #include <QPointer>
 #include <cstdint>
@@ -15,25 +16,18 @@ class QPushButton;
 class QScrollBar;
 class QTabWidget;
 class QTimer;
-class TfrmSerial;
-class TfrmReadWrite;
 
 // One squelch slope byte: (m x 10) div (threshold - tight), m = 255 - pot x 255 div 100,
 // taken modulo 256; a threshold below its tight level gives 0, one equal to it 255.
 std::uint8_t SquelchSlope(int potPercent, int threshold, int tight);
 
-class TfrmAdvanced : public TEditorForm {
+// Link: the link whose replies and live levels the window shows; Transfers: the
+// transfer dialog whose builders and transfers it uses.
+class TfrmAdvanced : public TEditorForm, public TLinkRefs {
     Q_OBJECT
 public:
     explicit TfrmAdvanced(QWidget* parent = nullptr);
     ~TfrmAdvanced() override;
-
-    // The link whose replies and live levels the window shows, and the transfer dialog
-    // whose builders and transfers it uses: frmSerial and frmReadWrite unless set.
-    TfrmSerial* Link = nullptr;
-    TfrmReadWrite* Transfers = nullptr;
-    TfrmSerial* link() const;
-    TfrmReadWrite* transfers() const;
 
     // Handlers.
     void FormCreate();

@@ -34,10 +34,6 @@ TfrmConnectRadio::~TfrmConnectRadio()
     delete ui;
 }
 
-TfrmSerial* TfrmConnectRadio::link() const { return Link ? Link : frmSerial; }
-
-TfrmReadWrite* TfrmConnectRadio::transfers() const { return Transfers ? Transfers : frmReadWrite; }
-
 void TfrmConnectRadio::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

@@ -2,16 +2,17 @@
 // until it answers. Made at start-up; nothing in the program shows it.
 #pragma once
 
+#include "link_refs.h"
+
 #include <QDialog>
 
 namespace Ui { class TfrmConnectRadio; }
 class QLabel;
 class QPushButton;
 class QTimer;
-class TfrmSerial;
-class TfrmReadWrite;
 
-class TfrmConnectRadio : public QDialog {
+// Link and Transfers: the link and the request builders.
+class TfrmConnectRadio : public QDialog, public TLinkRefs {
     Q_OBJECT
 public:
     static constexpr int TickMs = 200;
@@ -22,12 +23,6 @@ public:
 
     explicit TfrmConnectRadio(QWidget* parent = nullptr);
     ~TfrmConnectRadio() override;
-
-    // The link and the request builders: frmSerial and frmReadWrite unless set.
-    TfrmSerial* Link = nullptr;
-    TfrmReadWrite* Transfers = nullptr;
-    TfrmSerial* link() const;
-    TfrmReadWrite* transfers() const;
 
     int ConnectPhase = PhaseIdle;
     int ConnectTicks = 0;

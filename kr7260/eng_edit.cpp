@@ -150,10 +150,6 @@ TfrmEngineering::~TfrmEngineering()
     delete ui;
 }
 
-TfrmSerial* TfrmEngineering::link() const { return Link ? Link : frmSerial; }
-
-TfrmReadWrite* TfrmEngineering::transfers() const { return Transfers ? Transfers : frmReadWrite; }
-
 void TfrmEngineering::FormCreate() { pageEngineering->setCurrentWidget(tabOptions); }
 
 void TfrmEngineering::LoadControls()

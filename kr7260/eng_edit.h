@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor.h"
+#include "link_refs.h"
 
 #include <cstdint>
 
@@ -18,27 +19,19 @@ class QScrollBar;
 class QTableWidget;
 class QTabWidget;
 class QTimer;
-class TfrmSerial;
-class TfrmReadWrite;
 
 // CTCSS detector thresholds: a word as a percentage of correlator x 8 and back, each
 // rounded half up. The percentage needs a correlator above 0.
 int CtcssWordToPercent(std::int32_t word, int correlator);
 std::int32_t CtcssPercentToWord(int percent, int correlator);
 
-class TfrmEngineering : public TEditorForm {
+// Link: the link that carries the single-word exchange (its WaitingForWord, WordAddress
+// and WordValue are shared with the parser thread); Transfers: the builders.
+class TfrmEngineering : public TEditorForm, public TLinkRefs {
     Q_OBJECT
 public:
     explicit TfrmEngineering(QWidget* parent = nullptr);
     ~TfrmEngineering() override;
-
-    // The link that carries the single-word exchange (its WaitingForWord, WordAddress and
-    // WordValue are shared with the parser thread) and the builders: frmSerial and
-    // frmReadWrite unless set.
-    TfrmSerial* Link = nullptr;
-    TfrmReadWrite* Transfers = nullptr;
-    TfrmSerial* link() const;
-    TfrmReadWrite* transfers() const;
 
     // Handlers.
     void FormCreate();

@@ -1,6 +1,7 @@
 #include "radio_rw.h"
 
 #include "kr72wire.h"
+#include "link_refs.h"
 #include "radio_image.h"
 #include "ser_com.h"
 #include "ui_radio_rw.h"
@@ -29,6 +30,10 @@ TTransferCore::~TTransferCore()
 {
     Detach();
 }
+
+TfrmSerial* TLinkRefs::link() const { return Link ? Link : frmSerial; }
+
+TfrmReadWrite* TLinkRefs::transfers() const { return Transfers ? Transfers : frmReadWrite; }
 
 void TTransferCore::Attach(TfrmSerial* link, TRadioImage* image)
 {
