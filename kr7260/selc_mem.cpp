@@ -53,6 +53,16 @@ TextChange Diff(const QString& before, const QString& after)
     return {p, int(after.size()) - p - q};
 }
 
+// Puts the text an edit check changed (case, say) into the box, the cursor where it was.
+void SetTextKeepingCursor(QLineEdit* box, const QString& text)
+{
+    if (text == box->text())
+        return;
+    const int pos = box->cursorPosition();
+    box->setText(text);
+    box->setCursorPosition(pos);
+}
+
 const char* const IdentSentence = "Enter the Selcall Ident for this memory location";
 const char* const AlphaSentence = "Enter the Selcall Alpha for this memory location";
 
@@ -325,11 +335,7 @@ void TfrmSelcallIdents::IdentEdited(QLineEdit* box)
     for (int i = change.start; i < end; ++i)
         if (text[i] == u'A' && !GroupDigitAllowed(i, group))
             return Refuse(box, text);
-    if (text != box->text()) {
-        const int pos = box->cursorPosition();
-        box->setText(text);
-        box->setCursorPosition(pos);
-    }
+    SetTextKeepingCursor(box, text);
 }
 
 void TfrmSelcallIdents::AlphaEdited(QLineEdit* box)
@@ -342,11 +348,7 @@ void TfrmSelcallIdents::AlphaEdited(QLineEdit* box)
         if (!IsTagChar(text[i]))
             return Refuse(box, text);
     }
-    if (text != box->text()) {
-        const int pos = box->cursorPosition();
-        box->setText(text);
-        box->setCursorPosition(pos);
-    }
+    SetTextKeepingCursor(box, text);
 }
 
 void TfrmSelcallIdents::Refuse(QLineEdit* box, const QString& edited)
