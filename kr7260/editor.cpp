@@ -33,47 +33,31 @@ TRadioImage& TEditorForm::image() const
     throw std::logic_error("editor window without a radio image");
 }
 
-int TEditorForm::OptionByteIndex(int word, std::uint16_t mask)
-{
-    if (word < kr72map::WordOptions3 || word > kr72map::WordOptions6)
-        return -1;
-    return (word - kr72map::WordOptions3) * 2 + ((mask & 0xFF00) ? 1 : 0);
-}
+namespace {
+bool IsOptionWord(int word) { return word >= kr72map::WordOptions3 && word <= kr72map::WordOptions6; }
+} // namespace
 
 bool TEditorForm::OptionBit(int word, std::uint16_t mask) const
 {
-    const int i = OptionByteIndex(word, mask);
-    if (i < 0)
-        return false;
-    const std::uint8_t m = (mask & 0xFF00) ? std::uint8_t(mask >> 8) : std::uint8_t(mask);
-    return (OptionBytes[i] & m) != 0;
+    return IsOptionWord(word) && (WorkingWord(word) & mask) != 0;
 }
 
 void TEditorForm::SetOptionBit(int word, std::uint16_t mask, bool on)
 {
-    const int i = OptionByteIndex(word, mask);
-    if (i < 0)
-        return;
-    const std::uint8_t m = (mask & 0xFF00) ? std::uint8_t(mask >> 8) : std::uint8_t(mask);
-    if (on)
-        OptionBytes[i] |= m;
-    else
-        OptionBytes[i] &= std::uint8_t(~m);
+    if (IsOptionWord(word))
+        SetWorkingWord(word, on ? (WorkingWord(word) | mask) : (WorkingWord(word) & ~std::int32_t(mask)));
 }
 
 void TEditorForm::ReadOptionBytes()
 {
     const TRadioImage& img = image();
-    for (int w = 0; w < 4; ++w) {
-        const std::int32_t v = img.Get(kr72map::WordOptions3 + w);
-        OptionBytes[2 * w] = std::uint8_t(v & 0xFF);
-        OptionBytes[2 * w + 1] = std::uint8_t((v >> 8) & 0xFF);
-    }
+    for (int w = kr72map::WordOptions3; w <= kr72map::WordOptions6; ++w)
+        SetWorkingWord(w, img.Get(w));
 }
 
 std::int32_t TEditorForm::WorkingWord(int word) const
 {
-    if (word >= kr72map::WordOptions3 && word <= kr72map::WordOptions6) {
+    if (IsOptionWord(word)) {
         const int i = (word - kr72map::WordOptions3) * 2;
         return (std::int32_t(OptionBytes[i + 1]) << 8) | OptionBytes[i];
     }
@@ -82,7 +66,7 @@ std::int32_t TEditorForm::WorkingWord(int word) const
 
 void TEditorForm::SetWorkingWord(int word, std::int32_t value)
 {
-    if (word >= kr72map::WordOptions3 && word <= kr72map::WordOptions6) {
+    if (IsOptionWord(word)) {
         const int i = (word - kr72map::WordOptions3) * 2;
         OptionBytes[i] = std::uint8_t(value & 0xFF);
         OptionBytes[i + 1] = std::uint8_t((value >> 8) & 0xFF);
@@ -249,8 +233,8 @@ bool TEditorForm::OKBtnClick()
     StoreBindings(fields);
     StoreControls();
     TRadioImage& img = image();
-    for (int w = 0; w < 4; ++w)
-        img.Set(kr72map::WordOptions3 + w, (std::int32_t(OptionBytes[2 * w + 1]) << 8) | OptionBytes[2 * w]);
+    for (int w = kr72map::WordOptions3; w <= kr72map::WordOptions6; ++w)
+        img.Set(w, WorkingWord(w));
     return true;
 }
 

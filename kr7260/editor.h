@@ -38,8 +38,8 @@ public:
     TRadioImage* Image = nullptr;
     TRadioImage& image() const;
 
-    // A bit of words 3 to 6 as held in OptionBytes (mask 0x0001..0x8000).
-    static int OptionByteIndex(int word, std::uint16_t mask);
+    // A bit of words 3 to 6 as held in OptionBytes (mask 0x0001..0x8000); other words
+    // read as clear and are not set.
     bool OptionBit(int word, std::uint16_t mask) const;
     void SetOptionBit(int word, std::uint16_t mask, bool on);
     // Copies words 3 to 6 into OptionBytes again (after a sub-window stored into them).
