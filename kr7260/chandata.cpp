@@ -72,17 +72,6 @@ TfrmChannelData::~TfrmChannelData()
     delete ui;
 }
 
-bool TfrmChannelData::GetChannelBit(int index, int base) const { return kr72chan::GetChannelBit(image(), index, base); }
-
-void TfrmChannelData::SetChannelBit(int index, int base, std::uint8_t flag)
-{
-    kr72chan::SetChannelBit(image(), index, base, flag);
-}
-
-QString TfrmChannelData::CtcssCodeToText(unsigned code) { return kr72chan::CtcssCodeToText(code); }
-
-int TfrmChannelData::CtcssTextToCode(const QString& text) { return kr72chan::CtcssTextToCode(text); }
-
 void TfrmChannelData::LoadControls()
 {
     SetupChannelGrid();
@@ -120,9 +109,9 @@ void TfrmChannelData::FillChannelGrid()
         const QString cells[ColumnCount] = {
             QString::number(i + kr72map::SpareFirst),
             kr72chan::FrequencyText(w) + "Mhz",
-            YesNo(GetChannelBit(index, kr72map::OpenScanBase)),
-            YesNo(GetChannelBit(index, kr72map::GroupScanBase)),
-            YesNo(GetChannelBit(index, kr72map::QuietBase)),
+            YesNo(kr72chan::GetChannelBit(img, index, kr72map::OpenScanBase)),
+            YesNo(kr72chan::GetChannelBit(img, index, kr72map::GroupScanBase)),
+            YesNo(kr72chan::GetChannelBit(img, index, kr72map::QuietBase)),
         };
         for (int c = 0; c < ColumnCount; ++c)
             listChannel->setItem(r, c, new QTableWidgetItem(cells[c]));

@@ -1,12 +1,9 @@
 // The channel data window: lists the spare receive channels 41 to 60 that exist and
 // adds, edits and deletes them (their frequency and open scan, group scan and quiet
-// memory bits), straight in the image; Cancel takes it all back. It also offers the
-// channel-bit and CTCSS tone conversions other windows use.
+// memory bits), straight in the image; Cancel takes it all back.
 #pragma once
 
 #include "editor.h"
-
-#include <cstdint>
 
 namespace Ui { class TfrmChannelData; }
 class QPushButton;
@@ -24,11 +21,6 @@ public:
     // Spare channel index (number - 41) of the row last picked; 0 also means no row is
     // to be picked again when the grid is refilled.
     int SelectedIndex = 0;
-
-    bool GetChannelBit(int index, int base) const;
-    void SetChannelBit(int index, int base, std::uint8_t flag);
-    static QString CtcssCodeToText(unsigned code);
-    static int CtcssTextToCode(const QString& text);
 
     void SetupChannelGrid();
     void FillChannelGrid();
