@@ -198,6 +198,34 @@ int remainingMs(bool unlimited, Clock::time_point deadline)
     return left <= 0 ? 0 : static_cast<int>(left) + 1;
 }
 
+// What poll sees on the port and the event until the deadline: SerialDevice's wait flags,
+// 0 on time-out.
+int waitUntil(int fd, Event* event, bool unlimited, Clock::time_point deadline)
+{
+    pollfd fds[2] = {{fd, POLLIN, 0}, {event ? event->fd() : -1, POLLIN, 0}};
+    const nfds_t count = event ? 2 : 1;
+    for (;;) {
+        const int r = ::poll(fds, count, remainingMs(unlimited, deadline));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return SerialDevice::Lost;
+        }
+        if (r == 0)
+            return 0;
+        int seen = 0;
+        if (event && (fds[1].revents & POLLIN))
+            seen |= SerialDevice::EventSet;
+        const short ev = fds[0].revents;
+        if (ev & POLLIN)
+            seen |= SerialDevice::Readable;
+        if (ev & (POLLHUP | POLLERR | POLLNVAL))
+            seen |= SerialDevice::Lost;
+        if (seen)
+            return seen;
+    }
+}
+
 // How the last open of each port by this process ended, for PortOpenFailure.
 struct OpenRecord {
     std::string path;
@@ -279,15 +307,15 @@ std::string DescribePort(const std::string& name)
 
 std::string PortOpenFailure(const std::string& name)
 {
+    const std::string key = recordKey(name);
     OpenRecord r;
     {
         std::lock_guard<std::mutex> lock(recordsMutex);
-        auto it = records.find(recordKey(name));
+        auto it = records.find(key);
         if (it == records.end() || it->second.error == SerialDevice::Error::None)
             return {};
         r = it->second;
     }
-    const std::string key = recordKey(name);
     std::string text = r.path.empty() ? key + " has no device.\n" : key + " is " + r.path + ".\n";
     switch (r.error) {
     case SerialDevice::Error::NotFound:
@@ -419,39 +447,21 @@ int SerialDevice::read(std::uint8_t* buffer, std::size_t maxBytes, int timeoutMs
         return 0;
     const bool unlimited = timeoutMs < 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : timeoutMs);
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {cancel ? cancel->fd() : -1, POLLIN, 0}};
-    const nfds_t count = cancel ? 2 : 1;
 
     for (;;) {
         if (cancel && cancel->isSet())
             return 0;
-        int r = ::poll(fds, count, remainingMs(unlimited, deadline));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (r == 0)
+        const int seen = waitUntil(fd_, cancel, unlimited, deadline);
+        if (seen == 0 || (seen & EventSet))
             return 0;
-        if (cancel && (fds[1].revents & POLLIN))
-            return 0;
-        short ev = fds[0].revents;
-        if (ev & POLLNVAL)
+        // Data still queued is handed on first; the hang-up shows on the next read.
+        ssize_t n = ::read(fd_, buffer, maxBytes);
+        if (n > 0)
+            return static_cast<int>(n);
+        if (n == 0)
+            return -1; // end of file: the far end is gone
+        if ((errno != EAGAIN && errno != EINTR) || (seen & Lost))
             return -1;
-        if (ev & (POLLIN | POLLHUP | POLLERR)) {
-            // Data still queued is handed on first; the hang-up shows on the next read.
-            ssize_t n = ::read(fd_, buffer, maxBytes);
-            if (n > 0)
-                return static_cast<int>(n);
-            if (n == 0)
-                return -1; // end of file: the far end is gone
-            if (errno == EAGAIN || errno == EINTR) {
-                if (ev & (POLLHUP | POLLERR))
-                    return -1;
-            } else {
-                return -1;
-            }
-        }
         if (!unlimited && Clock::now() >= deadline)
             return 0;
     }
@@ -497,29 +507,7 @@ int SerialDevice::waitReadable(Event* event, int timeoutMs) const
     if (fd_ < 0)
         return Lost;
     const bool unlimited = timeoutMs < 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(unlimited ? 0 : timeoutMs);
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {event ? event->fd() : -1, POLLIN, 0}};
-    const nfds_t count = event ? 2 : 1;
-    for (;;) {
-        const int r = ::poll(fds, count, remainingMs(unlimited, deadline));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return Lost;
-        }
-        if (r == 0)
-            return 0;
-        int seen = 0;
-        if (event && (fds[1].revents & POLLIN))
-            seen |= EventSet;
-        const short ev = fds[0].revents;
-        if (ev & POLLIN)
-            seen |= Readable;
-        if (ev & (POLLHUP | POLLERR | POLLNVAL))
-            seen |= Lost;
-        if (seen)
-            return seen;
-    }
+    return waitUntil(fd_, event, unlimited, Clock::now() + std::chrono::milliseconds(unlimited ? 0 : timeoutMs));
 }
 
 void SerialDevice::purge()

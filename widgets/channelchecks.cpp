@@ -47,12 +47,6 @@ TChannelChecks::TChannelChecks(QWidget* container, const QString& prefix, int co
     PlaceInTabOrder(container, boxes_);
 }
 
-TChannelChecks::TChannelChecks(QWidget* form, const QString& prefix, int count) : QObject(form)
-{
-    for (int n = 1; n <= count; ++n)
-        boxes_.push_back(form->findChild<QCheckBox*>(prefix + QString::number(n)));
-}
-
 QCheckBox* TChannelChecks::Box(int n) const
 {
     return (n >= 1 && n <= Count()) ? boxes_[std::size_t(n - 1)] : nullptr;
@@ -79,24 +73,16 @@ std::uint64_t TChannelChecks::Bits() const
     return bits;
 }
 
-void TChannelChecks::SetBits(std::uint64_t bits)
-{
-    for (int n = 1; n <= Count() && n <= 64; ++n)
-        SetChecked(n, (bits >> (n - 1)) & 1);
-}
-
 void TChannelChecks::SelectAll()
 {
     for (QCheckBox* box : boxes_)
-        if (box)
-            box->setChecked(true);
+        box->setChecked(true);
 }
 
 void TChannelChecks::DeselectAll()
 {
     for (QCheckBox* box : boxes_)
-        if (box)
-            box->setChecked(false);
+        box->setChecked(false);
 }
 
 void TChannelChecks::SetButtons(QAbstractButton* selectAll, QAbstractButton* deselectAll)
@@ -112,8 +98,7 @@ void TChannelChecks::SetButtons(QAbstractButton* selectAll, QAbstractButton* des
 void TChannelChecks::SetEnabled(bool on)
 {
     for (QCheckBox* box : boxes_)
-        if (box)
-            box->setEnabled(on);
+        box->setEnabled(on);
     if (selectAll_)
         selectAll_->setEnabled(on);
     if (deselectAll_)

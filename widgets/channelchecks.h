@@ -1,7 +1,7 @@
 // A family of numbered channel check boxes (chkOs1 .. chkOs40) with its optional
 // "&Select All" / "&Deselect All" buttons. The boxes are made in code inside a container
-// (columns of `rows` boxes, filled top to bottom, then left to right) or adopted by name
-// from a form. Box n is bit n - 1 of Bits(). Select and deselect change only the boxes.
+// (columns of `rows` boxes, filled top to bottom, then left to right). Box n is bit n - 1
+// of Bits(). Select and deselect change only the boxes.
 #pragma once
 
 #include <QObject>
@@ -18,8 +18,6 @@ class TChannelChecks : public QObject {
 public:
     // Makes count boxes named prefix + n, captioned "n", in a grid layout of container.
     TChannelChecks(QWidget* container, const QString& prefix, int count, int rows);
-    // Takes the boxes prefix1 .. prefixN that form already holds.
-    TChannelChecks(QWidget* form, const QString& prefix, int count);
 
     int Count() const { return int(boxes_.size()); }
     QCheckBox* Box(int n) const; // 1-based; null outside 1..Count()
@@ -28,7 +26,6 @@ public:
     bool Checked(int n) const;
     void SetChecked(int n, bool on);
     std::uint64_t Bits() const;
-    void SetBits(std::uint64_t bits);
 
     void SelectAll();
     void DeselectAll();

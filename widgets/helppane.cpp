@@ -8,27 +8,19 @@
 
 THelpPane::THelpPane(QTextEdit* helpText, QObject* parent) : QObject(parent), helpText_(helpText)
 {
-    focusHandler_ = [this](QObject* s) { FocusHelp(s); };
-    mouseHandler_ = [this](QObject* s) { MouseHelp(s); };
+    SetHandlers({}, {});
 }
 
 void THelpPane::Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse)
 {
-    Binding& b = watched_[widget];
-    b.owner = owner;
-    b.focus = focus;
-    b.mouse = mouse;
+    watched_[widget] = {owner, focus, mouse};
     if (mouse)
         widget->setMouseTracking(true);
     widget->installEventFilter(this);
     // A scroll area's viewport gets the mouse, not the area.
     if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
-        if (QWidget* vp = area->viewport(); vp && !watched_.contains(vp)) {
-            watched_[vp] = b;
-            if (mouse)
-                vp->setMouseTracking(true);
-            vp->installEventFilter(this);
-        }
+        if (QWidget* vp = area->viewport(); vp && !watched_.contains(vp))
+            Watch(vp, owner, focus, mouse);
     }
 }
 
@@ -42,25 +34,23 @@ bool THelpPane::TakesChild(QWidget* child, QWidget* control) const
 
 void THelpPane::Bind(QWidget* control, const QString& sentence, bool mouseOnly)
 {
-    if (!control)
-        return;
-    sentences_[control] = sentence;
-    Watch(control, control, !mouseOnly, true);
-    for (QWidget* child : control->findChildren<QWidget*>()) {
-        if (TakesChild(child, control))
-            Watch(child, control, !mouseOnly, true);
-    }
+    BindControl(control, sentence, !mouseOnly, true);
 }
 
 void THelpPane::BindFocus(QWidget* control, const QString& sentence)
 {
+    BindControl(control, sentence, true, false);
+}
+
+void THelpPane::BindControl(QWidget* control, const QString& sentence, bool focus, bool mouse)
+{
     if (!control)
         return;
     sentences_[control] = sentence;
-    Watch(control, control, true, false);
+    Watch(control, control, focus, mouse);
     for (QWidget* child : control->findChildren<QWidget*>()) {
         if (TakesChild(child, control))
-            Watch(child, control, true, false);
+            Watch(child, control, focus, mouse);
     }
 }
 
@@ -83,10 +73,8 @@ void THelpPane::FocusHelp(QObject* sender)
         return;
     helpText_->clear();
     const QString sentence = SentenceFor(sender);
-    if (!sentence.isEmpty()) {
-        message_ = sentence;
+    if (!sentence.isEmpty())
         helpText_->append(sentence);
-    }
 }
 
 void THelpPane::MouseHelp(QObject* sender) { FocusHelp(sender); }

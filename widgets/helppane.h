@@ -34,16 +34,12 @@ public:
     void BindSilent(QWidget* widget);
 
     QString SentenceFor(QObject* sender) const;
-    QTextEdit* helpText() const { return helpText_; }
 
     // Clears the pane, then shows the sender's sentence, if it has one.
     void FocusHelp(QObject* sender);
     void MouseHelp(QObject* sender);
 
     void SetSkipRepeat(bool on) { skipRepeat_ = on; }
-    QObject* LastHelpSender() const { return lastSender_; }
-    // The sentence last put into the pane.
-    QString HelpMessage() const { return message_; }
 
     // The window's own handlers, when it wants to see the events (default: the pane's).
     void SetHandlers(Handler focusHelp, Handler mouseHelp);
@@ -52,6 +48,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BindControl(QWidget* control, const QString& sentence, bool focus, bool mouse);
     void Watch(QWidget* widget, QWidget* owner, bool focus, bool mouse);
     bool TakesChild(QWidget* child, QWidget* control) const;
 
@@ -67,5 +64,4 @@ private:
     Handler mouseHandler_;
     bool skipRepeat_ = false;
     QPointer<QObject> lastSender_;
-    QString message_;
 };

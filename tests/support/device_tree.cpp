@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace testsupport {
@@ -31,27 +30,11 @@ FakeDeviceTree::FakeDeviceTree()
 {
     if (!dir_.isValid() || !QDir().mkpath(dir_.filePath("dev")))
         throw std::runtime_error("no folder for the fake device tree");
-    if (const char* old = std::getenv("NAVAR_DEVROOT")) {
-        hadOld_ = true;
-        old_ = old;
-    }
-    ::setenv("NAVAR_DEVROOT", dir_.path().toStdString().c_str(), 1);
 }
 
-FakeDeviceTree::~FakeDeviceTree()
+void FakeDeviceTree::addDevice(const std::string& name)
 {
-    if (hadOld_)
-        ::setenv("NAVAR_DEVROOT", old_.c_str(), 1);
-    else
-        ::unsetenv("NAVAR_DEVROOT");
-}
-
-void FakeDeviceTree::addDevice(const std::string& name, const std::string& target)
-{
-    if (target.empty())
-        write(path("dev/" + name), {});
-    else
-        link(target, path("dev/" + name));
+    write(path("dev/" + name), {});
 }
 
 void FakeDeviceTree::addById(const std::string& id, const std::string& device)

@@ -2,6 +2,8 @@
 // for the helper's lifetime, holding dev/ and sys/class/tty/ as the kernel would.
 #pragma once
 
+#include "support/environment.h"
+
 #include <QTemporaryDir>
 #include <string>
 
@@ -9,13 +11,10 @@ namespace testsupport {
 
 class FakeDeviceTree {
 public:
-    FakeDeviceTree();
-    ~FakeDeviceTree(); // puts the previous NAVAR_DEVROOT back
-    FakeDeviceTree(const FakeDeviceTree&) = delete;
-    FakeDeviceTree& operator=(const FakeDeviceTree&) = delete;
+    FakeDeviceTree(); // the previous NAVAR_DEVROOT comes back with the helper's end
 
-    // dev/<name>, as a plain file, or a link to `target` (a pty, say) when one is given.
-    void addDevice(const std::string& name, const std::string& target = {});
+    // dev/<name>, as a plain file.
+    void addDevice(const std::string& name);
     // dev/serial/by-id/<id> -> ../../<device>.
     void addById(const std::string& id, const std::string& device);
     // sys/class/tty/<name>/type holding the UART type (0: no UART).
@@ -25,8 +24,7 @@ public:
 
 private:
     QTemporaryDir dir_;
-    std::string old_;
-    bool hadOld_ = false;
+    ScopedEnv root_{"NAVAR_DEVROOT", dir_.path().toUtf8()};
 };
 
 } // namespace testsupport

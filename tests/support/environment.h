@@ -16,8 +16,6 @@ public:
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;
 
-    const QString& root() const { return root_; }
-
 private:
     QString root_;
     qint64 owner_;
