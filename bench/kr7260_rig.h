@@ -34,7 +34,7 @@ struct Kr7260Rig {
         frmSerial = &link;
         frmReadWrite = &dlg;
         dlg.Attach(&link, &image);
-        platform::SetMessageBoxHook([](const QString& text, const QString&, unsigned) {
+        platform::SetMessageBoxHook([](const QString& text, const QString&, unsigned, const QString&) {
             std::fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
             return int(platform::IDOK);
         });

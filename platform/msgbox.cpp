@@ -17,9 +17,9 @@ namespace platform {
 namespace {
 
 std::mutex hookMutex;
-MessageBoxDetailHook hook;
+MessageBoxHook hook;
 
-MessageBoxDetailHook currentHook()
+MessageBoxHook currentHook()
 {
     std::lock_guard<std::mutex> lock(hookMutex);
     return hook;
@@ -27,7 +27,7 @@ MessageBoxDetailHook currentHook()
 
 int showOnGuiThread(const QString& text, const QString& caption, unsigned flags, const QString& detail)
 {
-    if (MessageBoxDetailHook h = currentHook())
+    if (MessageBoxHook h = currentHook())
         return h(text, caption, flags, detail);
 
     const bool okCancel = (flags & 0x0F) == MB_OKCANCEL;
@@ -61,7 +61,7 @@ int showFromAnyThread(const QString& text, const QString& caption, unsigned flag
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || !qobject_cast<QApplication*>(app)) {
-        if (MessageBoxDetailHook h = currentHook())
+        if (MessageBoxHook h = currentHook())
             return h(text, caption, flags, detail);
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         if (!detail.isEmpty())
@@ -104,16 +104,6 @@ int MessageBoxUnlessStopped(const QString& text, const QString& caption, unsigne
 }
 
 void SetMessageBoxHook(MessageBoxHook h)
-{
-    if (!h) {
-        SetMessageBoxDetailHook({});
-        return;
-    }
-    SetMessageBoxDetailHook([h = std::move(h)](const QString& text, const QString& caption, unsigned flags,
-                                               const QString&) { return h(text, caption, flags); });
-}
-
-void SetMessageBoxDetailHook(MessageBoxDetailHook h)
 {
     std::lock_guard<std::mutex> lock(hookMutex);
     hook = std::move(h);

@@ -29,11 +29,8 @@ int MessageBoxUnlessStopped(const QString& text, const QString& caption, unsigne
 
 // Tests replace the box: the hook gets every box and returns the answer. Like the box,
 // it runs on the user-interface thread. Empty restores.
-using MessageBoxHook = std::function<int(const QString& text, const QString& caption, unsigned flags)>;
-void SetMessageBoxHook(MessageBoxHook hook);
-// The same with the detail text.
-using MessageBoxDetailHook =
+using MessageBoxHook =
     std::function<int(const QString& text, const QString& caption, unsigned flags, const QString& detail)>;
-void SetMessageBoxDetailHook(MessageBoxDetailHook hook);
+void SetMessageBoxHook(MessageBoxHook hook);
 
 } // namespace platform

@@ -74,7 +74,7 @@ TEST(MessageBoxes, HookAnswersAndRunsOnTheGuiThreadFromAnyThread)
 {
     MessageBoxResponder boxes; // restores the hook afterwards
     std::atomic<bool> onGui{false};
-    platform::SetMessageBoxHook([&](const QString& text, const QString&, unsigned) {
+    platform::SetMessageBoxHook([&](const QString& text, const QString&, unsigned, const QString&) {
         onGui = QThread::currentThread() == QCoreApplication::instance()->thread();
         return text == "Continue?" ? int(platform::IDCANCEL) : int(platform::IDOK);
     });

@@ -83,7 +83,7 @@ struct MessageBoxResponder::State {
 MessageBoxResponder::MessageBoxResponder() : s_(new State)
 {
     State* s = s_;
-    platform::SetMessageBoxDetailHook([s](const QString& text, const QString& caption, unsigned flags,
+    platform::SetMessageBoxHook([s](const QString& text, const QString& caption, unsigned flags,
                                           const QString& detail) {
         std::unique_lock<std::mutex> lock(s->mutex);
         s->boxes.push_back({text, caption, flags, detail});
@@ -103,7 +103,7 @@ MessageBoxResponder::MessageBoxResponder() : s_(new State)
 
 MessageBoxResponder::~MessageBoxResponder()
 {
-    platform::SetMessageBoxDetailHook({});
+    platform::SetMessageBoxHook({});
     delete s_;
 }
 
