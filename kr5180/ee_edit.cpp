@@ -427,25 +427,26 @@ void TfrmEEpromEdit::EndLine(const QString& text)
     ui->memoEE->setPlainText(memoLine);
 }
 
-bool TfrmEEpromEdit::SelectedAddress(const char* text, const char* caption, int& address)
+bool TfrmEEpromEdit::StartAtSelection(const char* text, const char* caption, const QString& line, int& address)
 {
+    if (!working || !Commit())
+        return false;
     const int row = Row(), col = Col();
     if (row < 1 || col < 3) {
         platform::MessageBox(QString::fromLatin1(text), QString::fromLatin1(caption), platform::MB_OK);
         return false;
     }
     address = dataSize == Words16 ? 2 * (row - 1) : 2 * (row - 1) + (col - 3);
+    StartLine(line);
     return true;
 }
 
 void TfrmEEpromEdit::btnReadAddrClick()
 {
-    if (!working || !Commit())
-        return;
     int address = 0;
-    if (!SelectedAddress("Please select data location to read", "Read EEPROM", address))
+    if (!StartAtSelection("Please select data location to read", "Read EEPROM", QStringLiteral("Reading EEPROM ..."),
+                          address))
         return;
-    StartLine(QStringLiteral("Reading EEPROM ..."));
     int value = 0;
     const bool words = dataSize == Words16;
     if ((words ? radio->ReadWord(address, &value) : radio->ReadByte(address, &value)) == 0) {
@@ -462,12 +463,10 @@ void TfrmEEpromEdit::btnReadAddrClick()
 
 void TfrmEEpromEdit::btnWriteAddrClick()
 {
-    if (!working || !Commit())
-        return;
     int address = 0;
-    if (!SelectedAddress("Please select data location to write", "Write EEPROM", address))
+    if (!StartAtSelection("Please select data location to write", "Write EEPROM", QStringLiteral("Writing EEPROM ..."),
+                          address))
         return;
-    StartLine(QStringLiteral("Writing EEPROM ..."));
     const bool words = dataSize == Words16;
     const int failed = words ? radio->WriteWord(address, working->GetWord(address))
                              : radio->WriteByte(address, working->GetByte(address));
