@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace k5test {
@@ -99,6 +100,15 @@ protected:
     }
 
     static QStringList TabChain(QWidget& window) { return testsupport::TabChain(window); }
+    // Each name is in the chain, before the next one.
+    static void ExpectInOrder(const QStringList& chain, std::initializer_list<const char*> order)
+    {
+        const auto at = [&](const char* name) { return chain.indexOf(QString::fromLatin1(name)); };
+        for (auto name = order.begin(); name + 1 < order.end(); ++name) {
+            ASSERT_GE(at(*name), 0) << *name;
+            EXPECT_LT(at(*name), at(name[1])) << *name << " before " << name[1];
+        }
+    }
 
     // A control of the window by its object name (the test fails when it is missing).
     template <class T>

@@ -224,13 +224,9 @@ TEST_F(ScanTest, TabVisitsEachChannelFamilyBeforeItsButtonsAndOkCancelLast)
 {
     Show(scan);
     const QStringList chain = TabChain(scan);
-    const auto at = [&](const char* name) { return chain.indexOf(QString::fromLatin1(name)); };
-    const char* order[] = {"cmbPriChkRate", "chkDup1", "chkDup8", "btnDupSelectAll", "chkOs1", "chkOs40",
-                           "btnOsSelectAll", "rbGS2", "chkGs1", "chkGs40", "btnGsDeselectAll", "OKBtn", "CancelBtn"};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        ASSERT_GE(at(order[i]), 0) << order[i];
-        EXPECT_LT(at(order[i]), at(order[i + 1])) << order[i] << " before " << order[i + 1];
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectInOrder(chain, {"cmbPriChkRate", "chkDup1", "chkDup8", "btnDupSelectAll", "chkOs1",
+                                                  "chkOs40", "btnOsSelectAll", "rbGS2", "chkGs1", "chkGs40",
+                                                  "btnGsDeselectAll", "OKBtn", "CancelBtn"}));
     EXPECT_EQ(chain.last(), "CancelBtn");
     Finish(scan, Press::Cancel);
 }
