@@ -559,24 +559,20 @@ void TfrmEEpromEdit::SetRadioIndex(bool forBase, int index)
 
 void TfrmEEpromEdit::rgBaseClick()
 {
-    const int row = Row(), col = Col();
-    if (!Commit())
-        return; // the group shows the new choice; the grid keeps the old one
-    base = static_cast<unsigned char>(RadioIndex(true));
-    if (!working)
-        return;
-    BuildGrid();
-    ShowData();
-    FitDataColumns();
-    SetCurrentCell(std::min(col, ColCount() - 1), row);
+    TakeLayout(true);
 }
 
 void TfrmEEpromEdit::rgDataSizeClick()
 {
+    TakeLayout(false);
+}
+
+void TfrmEEpromEdit::TakeLayout(bool forBase)
+{
     const int row = Row(), col = Col();
     if (!Commit())
-        return;
-    dataSize = static_cast<unsigned char>(RadioIndex(false));
+        return; // the group shows the new choice; the grid keeps the old one
+    (forBase ? base : dataSize) = static_cast<unsigned char>(RadioIndex(forBase));
     if (!working)
         return;
     BuildGrid();

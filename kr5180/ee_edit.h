@@ -89,6 +89,8 @@ private:
     void StartLine(const QString& text);
     void EndLine(const QString& text);
     int RadioIndex(bool base) const;
+    // The base or data size its radio group now shows, and the grid rebuilt in it.
+    void TakeLayout(bool forBase);
     TTransferProgress* Progress() const;
     void SetRadioIndex(bool base, int index);
 
