@@ -119,6 +119,12 @@ protected:
         return c;
     }
     void SetWord(int address, int value) { image.SetWord(address, value); }
+    // Receive-only channels 41..60 all out of use, as 0 or as the erased 0xFFFF.
+    void NoRxChannels()
+    {
+        for (int c = 41; c <= 60; ++c)
+            SetWord(216 + 2 * (c - 41), c % 2 ? 0xFFFF : 0);
+    }
     int Byte(int address) { return image.GetByte(address); }
 
     static QAbstractButton* Button(QWidget& window, const char* name)

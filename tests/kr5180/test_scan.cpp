@@ -20,12 +20,6 @@ protected:
     QComboBox* Priority() { return Child<QComboBox>(scan, "cmbRecallM1"); }
     QComboBox* Rate() { return Child<QComboBox>(scan, "cmbPriChkRate"); }
     QCheckBox* Box(const char* name) { return Child<QCheckBox>(scan, name); }
-    // Receive-only channels 41..60 all out of use, as 0 or as the erased 0xFFFF.
-    void NoRxChannels()
-    {
-        for (int c = 41; c <= 60; ++c)
-            SetWord(216 + 2 * (c - 41), c % 2 ? 0xFFFF : 0);
-    }
     TfrmScan scan;
 };
 
