@@ -8,12 +8,12 @@
 
 #include <platform/application.h>
 #include <platform/msgbox.h>
+#include <platform/safefile.h>
 #include <platform/strtoint.h>
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QPainter>
 #include <QShowEvent>
@@ -387,7 +387,7 @@ void TfrmEEpromEdit::SetVariableName(const QString& name, int address)
 void TfrmEEpromEdit::LoadHeaderNames(const QString& fileName)
 {
     // Only a regular file: a pipe of that name would block the window.
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+    if (!platform::IsRegularFile(fileName))
         return;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
