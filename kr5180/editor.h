@@ -36,7 +36,6 @@ public:
     // Bytes OptionFirst .. OptionFirst + OptionCount - 1 of the image, as the window edits them.
     std::array<std::uint8_t, 8> OptionBytes{};
     static constexpr int OptionFirst = ee::OptionBlock;
-    int OptionCount() const { return optionCount_; }
     void LoadOptionBytes();
     void StoreOptionBytes();
 
