@@ -15,14 +15,12 @@
 #include <QPlainTextEdit>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 using testsupport::Bytes;
 using testsupport::Kr5180Sim;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -39,14 +37,11 @@ void Measure(const char* name, int repeats, int baud, int exchanges, Kr5180Sim& 
         prepare();
         // Between two presses the program's event loop has painted the windows.
         QApplication::processEvents();
-        sim.clearLog();
-        const auto t0 = Clock::now();
-        run();
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        const TimedRun t = TimeRun(sim, baud, run);
+        const double ms = t.ms;
         if (!check() || sim.requestCount() != exchanges)
             ++failures;
-        const double bytes = double(sim.bytesReceived() + sim.bytesSent());
-        wire = bytes * 10.0 * 1000.0 / baud;
+        wire = t.wire;
         if (i < 0) {
             first = ms;
             continue;

@@ -8,7 +8,6 @@
 #include "transfer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -16,7 +15,6 @@
 
 using testsupport::Bytes;
 using testsupport::Kr5180Sim;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -47,14 +45,12 @@ void Measure(const char* name, int repeats, int baud, Kr5180Sim& sim, const std:
     int failures = 0;
     for (int i = 0; i < repeats; ++i) {
         sim.resetCounters();
-        sim.clearLog();
-        auto t0 = Clock::now();
-        int bad = transfer();
-        double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        int bad = 0;
+        const TimedRun t = TimeRun(sim, baud, [&] { bad = transfer(); });
+        const double ms = t.ms, bytes = t.bytes;
         if (bad != 0 || !check() || sim.requestCount() != 19)
             ++failures;
-        const double bytes = double(sim.bytesReceived() + sim.bytesSent());
-        wire = bytes * 10.0 * 1000.0 / baud;
+        wire = t.wire;
         total += ms;
         best = std::min(best, ms);
         worst = std::max(worst, ms);

@@ -9,6 +9,7 @@
 #include "radio.h"
 #include "serialport.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 
@@ -42,3 +43,22 @@ struct Kr5180Rig {
     KR5100 radio{&image};
     bool opened = false;
 };
+
+// One timed run after the simulator's log is cleared: its milliseconds, the bytes on the
+// line since the counters were last reset, and the time they need at baud (ten bits a byte).
+struct TimedRun {
+    double ms;
+    double bytes;
+    double wire;
+};
+
+template <class Run>
+TimedRun TimeRun(testsupport::Kr5180Sim& sim, int baud, Run&& run)
+{
+    sim.clearLog();
+    const auto t0 = std::chrono::steady_clock::now();
+    run();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const double bytes = double(sim.bytesReceived() + sim.bytesSent());
+    return {ms, bytes, bytes * 10.0 * 1000.0 / baud};
+}

@@ -6,10 +6,10 @@
 
 #include <platform/misc.h>
 #include <platform/msgbox.h>
+#include <platform/safefile.h>
 
 #include <QButtonGroup>
 #include <QFile>
-#include <QFileInfo>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -20,10 +20,10 @@ TformAlign* formAlign = nullptr;
 
 namespace {
 
-constexpr int FirstCb = ee::ChannelCodeOffset + 1;    // CB 1
-constexpr int LastCb = ee::ChannelCodeOffset + 40;    // CB 40
-constexpr int FirstRx = ee::ChannelCodeOffset + 41;   // receive-only 41
-constexpr int LastRx = ee::ChannelCodeOffset + 60;    // receive-only 60
+constexpr int FirstCb = ee::ChannelCodeOffset + 1;                   // CB 1
+constexpr int LastCb = ee::ChannelCodeOffset + ee::CbChannels;       // CB 40
+constexpr int FirstRx = ee::ChannelCodeOffset + ee::FirstRxChannel;  // receive-only 41
+constexpr int LastRx = ee::ChannelCodeOffset + ee::LastRxChannel;    // receive-only 60
 constexpr int LastRxCodeByRule = ee::ChannelCodeOffset + 80;
 constexpr unsigned CbBaseHz = 476400000u, CbStepHz = 25000u;
 constexpr unsigned AlignFreqHz[3] = {450000000u, 477000000u, 504000000u};
@@ -484,7 +484,7 @@ void TformAlign::CalibrateSMeter(int which)
 bool TformAlign::ReadDefaultFile(unsigned char* bytes)
 {
     // Only a regular file: a pipe or device of that name would block the window.
-    if (!QFileInfo(defaultFileName).isFile())
+    if (!platform::IsRegularFile(defaultFileName))
         return false;
     QFile file(defaultFileName);
     if (!file.open(QIODevice::ReadOnly))

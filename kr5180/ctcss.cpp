@@ -77,9 +77,7 @@ void TfrmCtcss::FormCreate()
     Help->BindFocus(ui->cbCTCSSToneSet, toneSet);
     Help->Bind(ui->lblCTCSSToneSet, toneSet, true);
     Help->Bind(ui->gbCtcssMem, QStringLiteral("Select from channels 1 - 40 for silent memory"), true);
-    for (QWidget* w : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->OKBtn),
-                       static_cast<QWidget*>(ui->CancelBtn), static_cast<QWidget*>(ui->GroupBox1)})
-        Help->BindSilent(w);
+    BindSilent({ui->Panel1, ui->OKBtn, ui->CancelBtn, ui->GroupBox1});
 }
 
 bool TfrmCtcss::CcirSet() const
@@ -116,16 +114,11 @@ void TfrmCtcss::LoadControls()
 void TfrmCtcss::chkEnableCbCtcssClick()
 {
     const bool on = ui->chkEnableCbCtcss->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(ui->chkCtcssOnDup), static_cast<QWidget*>(ui->chkCtcssNb),
-                       static_cast<QWidget*>(ui->chkBusyLockout), static_cast<QWidget*>(ui->chkBusyLockoutOverride),
-                       static_cast<QWidget*>(ui->lblCbCtcssTx), static_cast<QWidget*>(ui->cmbTxCtcss),
-                       static_cast<QWidget*>(ui->lblCbCtcssRx), static_cast<QWidget*>(ui->cmbRxCtcss),
-                       static_cast<QWidget*>(ui->btnCtcssSelectAll), static_cast<QWidget*>(ui->btnCtcssDeselectAll),
-                       static_cast<QWidget*>(ui->cbCTCSSToneSet), static_cast<QWidget*>(ui->lblCTCSSToneSet),
-                       static_cast<QWidget*>(ui->gbCtcssMem)})
-        w->setEnabled(on);
-    for (int n = 1; n <= SilentBoxes->Count(); ++n)
-        SilentBoxes->Box(n)->setEnabled(on);
+    SetEnabled({ui->chkCtcssOnDup, ui->chkCtcssNb, ui->chkBusyLockout, ui->chkBusyLockoutOverride, ui->lblCbCtcssTx,
+                ui->cmbTxCtcss, ui->lblCbCtcssRx, ui->cmbRxCtcss, ui->cbCTCSSToneSet, ui->lblCTCSSToneSet,
+                ui->gbCtcssMem},
+               on);
+    SilentBoxes->SetEnabled(on); // its boxes and its select / deselect buttons
     if (!on)
         return;
     if (!ui->chkCtcssOnDup->isChecked())

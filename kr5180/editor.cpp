@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTextEdit>
@@ -208,6 +209,23 @@ THelpPane* TImageEditor::SetHelpPane(QTextEdit* helpText)
     Help->SetSkipRepeat(true);
     Help->BindSilent(this);
     return Help;
+}
+
+void TImageEditor::BindSilent(std::initializer_list<QWidget*> widgets)
+{
+    for (QWidget* w : widgets)
+        Help->BindSilent(w);
+}
+
+void TImageEditor::NameEdit(QWidget* spinBox, const char* name)
+{
+    spinBox->findChild<QLineEdit*>()->setObjectName(QString::fromLatin1(name));
+}
+
+void TImageEditor::SetEnabled(std::initializer_list<QWidget*> widgets, bool on)
+{
+    for (QWidget* w : widgets)
+        w->setEnabled(on);
 }
 
 void TImageEditor::showEvent(QShowEvent* event)

@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 class QAbstractButton;
@@ -35,7 +36,6 @@ public:
     // Bytes OptionFirst .. OptionFirst + OptionCount - 1 of the image, as the window edits them.
     std::array<std::uint8_t, 8> OptionBytes{};
     static constexpr int OptionFirst = ee::OptionBlock;
-    int OptionCount() const { return optionCount_; }
     void LoadOptionBytes();
     void StoreOptionBytes();
 
@@ -74,6 +74,12 @@ protected:
     // OK runs OKBtnClick and closes with OK when it stored; Cancel closes with Cancel.
     void BindOkCancel(QAbstractButton* ok, QAbstractButton* cancel);
     THelpPane* SetHelpPane(QTextEdit* helpText);
+    // Help->BindSilent for each (after SetHelpPane).
+    void BindSilent(std::initializer_list<QWidget*> widgets);
+
+    // The line edit inside a spin box, under the name the program gives it.
+    static void NameEdit(QWidget* spinBox, const char* name);
+    static void SetEnabled(std::initializer_list<QWidget*> widgets, bool on);
 
     void showEvent(QShowEvent* event) override;
 

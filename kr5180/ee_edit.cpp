@@ -8,12 +8,12 @@
 
 #include <platform/application.h>
 #include <platform/msgbox.h>
+#include <platform/safefile.h>
 #include <platform/strtoint.h>
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QPainter>
 #include <QShowEvent>
@@ -387,7 +387,7 @@ void TfrmEEpromEdit::SetVariableName(const QString& name, int address)
 void TfrmEEpromEdit::LoadHeaderNames(const QString& fileName)
 {
     // Only a regular file: a pipe of that name would block the window.
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+    if (!platform::IsRegularFile(fileName))
         return;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -427,25 +427,26 @@ void TfrmEEpromEdit::EndLine(const QString& text)
     ui->memoEE->setPlainText(memoLine);
 }
 
-bool TfrmEEpromEdit::SelectedAddress(const char* text, const char* caption, int& address)
+bool TfrmEEpromEdit::StartAtSelection(const char* text, const char* caption, const QString& line, int& address)
 {
+    if (!working || !Commit())
+        return false;
     const int row = Row(), col = Col();
     if (row < 1 || col < 3) {
         platform::MessageBox(QString::fromLatin1(text), QString::fromLatin1(caption), platform::MB_OK);
         return false;
     }
     address = dataSize == Words16 ? 2 * (row - 1) : 2 * (row - 1) + (col - 3);
+    StartLine(line);
     return true;
 }
 
 void TfrmEEpromEdit::btnReadAddrClick()
 {
-    if (!working || !Commit())
-        return;
     int address = 0;
-    if (!SelectedAddress("Please select data location to read", "Read EEPROM", address))
+    if (!StartAtSelection("Please select data location to read", "Read EEPROM", QStringLiteral("Reading EEPROM ..."),
+                          address))
         return;
-    StartLine(QStringLiteral("Reading EEPROM ..."));
     int value = 0;
     const bool words = dataSize == Words16;
     if ((words ? radio->ReadWord(address, &value) : radio->ReadByte(address, &value)) == 0) {
@@ -462,12 +463,10 @@ void TfrmEEpromEdit::btnReadAddrClick()
 
 void TfrmEEpromEdit::btnWriteAddrClick()
 {
-    if (!working || !Commit())
-        return;
     int address = 0;
-    if (!SelectedAddress("Please select data location to write", "Write EEPROM", address))
+    if (!StartAtSelection("Please select data location to write", "Write EEPROM", QStringLiteral("Writing EEPROM ..."),
+                          address))
         return;
-    StartLine(QStringLiteral("Writing EEPROM ..."));
     const bool words = dataSize == Words16;
     const int failed = words ? radio->WriteWord(address, working->GetWord(address))
                              : radio->WriteByte(address, working->GetByte(address));
@@ -560,24 +559,20 @@ void TfrmEEpromEdit::SetRadioIndex(bool forBase, int index)
 
 void TfrmEEpromEdit::rgBaseClick()
 {
-    const int row = Row(), col = Col();
-    if (!Commit())
-        return; // the group shows the new choice; the grid keeps the old one
-    base = static_cast<unsigned char>(RadioIndex(true));
-    if (!working)
-        return;
-    BuildGrid();
-    ShowData();
-    FitDataColumns();
-    SetCurrentCell(std::min(col, ColCount() - 1), row);
+    TakeLayout(true);
 }
 
 void TfrmEEpromEdit::rgDataSizeClick()
 {
+    TakeLayout(false);
+}
+
+void TfrmEEpromEdit::TakeLayout(bool forBase)
+{
     const int row = Row(), col = Col();
     if (!Commit())
-        return;
-    dataSize = static_cast<unsigned char>(RadioIndex(false));
+        return; // the group shows the new choice; the grid keeps the old one
+    (forBase ? base : dataSize) = static_cast<unsigned char>(RadioIndex(forBase));
     if (!working)
         return;
     BuildGrid();

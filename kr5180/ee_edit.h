@@ -83,10 +83,14 @@ private:
     void SetVariableName(const QString& name, int address);
     QString ValueText(int value) const;
     int CellValue(const QString& text) const;
-    bool SelectedAddress(const char* text, const char* caption, int& address);
+    // A single-location operation's start: the grid committed and a data cell selected (else
+    // the box text / caption), then line begun in the memo. False when it cannot run.
+    bool StartAtSelection(const char* text, const char* caption, const QString& line, int& address);
     void StartLine(const QString& text);
     void EndLine(const QString& text);
     int RadioIndex(bool base) const;
+    // The base or data size its radio group now shows, and the grid rebuilt in it.
+    void TakeLayout(bool forBase);
     TTransferProgress* Progress() const;
     void SetRadioIndex(bool base, int index);
 

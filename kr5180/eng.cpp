@@ -277,24 +277,24 @@ void TfrmEngineering::StepFrequency(int direction)
     frequency = static_cast<int>(direction > 0 ? hz + step : hz - step);
 }
 
-void TfrmEngineering::btnFreqIncMouseDown()
+void TfrmEngineering::StartRepeat(int direction)
 {
-    StepFrequency(+1);
-    repeatDirection = +1;
+    StepFrequency(direction);
+    repeatDirection = direction;
     TimerKeyHeld->setInterval(FirstRepeatMs);
     TimerKeyHeld->start();
     TuneFrequency();
     ShowFrequency();
 }
 
+void TfrmEngineering::btnFreqIncMouseDown()
+{
+    StartRepeat(+1);
+}
+
 void TfrmEngineering::btnFreqDecMouseDown()
 {
-    StepFrequency(-1);
-    repeatDirection = -1;
-    TimerKeyHeld->setInterval(FirstRepeatMs);
-    TimerKeyHeld->start();
-    TuneFrequency();
-    ShowFrequency();
+    StartRepeat(-1);
 }
 
 void TfrmEngineering::btnFreqIncMouseUp()
@@ -315,25 +315,26 @@ void TfrmEngineering::TimerKeyHeldTimer()
     ShowFrequency();
 }
 
-void TfrmEngineering::btn_450Click()
+void TfrmEngineering::GoToFrequency(int hz)
 {
-    frequency = PresetLowHz;
+    frequency = hz;
     TuneFrequency();
     ShowFrequency();
+}
+
+void TfrmEngineering::btn_450Click()
+{
+    GoToFrequency(PresetLowHz);
 }
 
 void TfrmEngineering::btn_477Click()
 {
-    frequency = PresetMidHz;
-    TuneFrequency();
-    ShowFrequency();
+    GoToFrequency(PresetMidHz);
 }
 
 void TfrmEngineering::btn_504Click()
 {
-    frequency = PresetHighHz;
-    TuneFrequency();
-    ShowFrequency();
+    GoToFrequency(PresetHighHz);
 }
 
 void TfrmEngineering::btnRefreshPLLClick()

@@ -72,6 +72,10 @@ protected:
 private:
     void MakeDacRows();
     void StepFrequency(int direction);
+    // A step, tuned and shown, and the repeat timer started at its first delay.
+    void StartRepeat(int direction);
+    // Tuned and shown.
+    void GoToFrequency(int hz);
 
     Ui::TfrmEngineering* ui;
     KR5100* radio_;

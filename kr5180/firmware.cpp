@@ -30,8 +30,6 @@ void TfrmFirmware::FormShow()
         line->clear();
 }
 
-void TfrmFirmware::FormActivate() {}
-
 void TfrmFirmware::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -43,7 +41,5 @@ bool TfrmFirmware::event(QEvent* e)
 {
     if (e->type() == WM_RADIO_NOTIFY)
         return true; // taken, and nothing to do
-    if (e->type() == QEvent::WindowActivate)
-        FormActivate();
     return QDialog::event(e);
 }

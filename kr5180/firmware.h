@@ -14,7 +14,6 @@ public:
     ~TfrmFirmware() override;
 
     void FormShow();
-    void FormActivate();
 
 protected:
     bool event(QEvent* event) override;

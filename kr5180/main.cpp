@@ -27,7 +27,6 @@
 #include <QStatusBar>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -608,11 +607,6 @@ void TfrmMain::OpenEditor(Editor which)
         window->show();
         window->raise();
     }
-}
-
-void TfrmMain::ShowAlignment()
-{
-    OpenEditor(Editor::Align);
 }
 
 bool TfrmMain::PrepareAlignment(QWidget* window)

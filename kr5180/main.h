@@ -63,7 +63,6 @@ public:
     // Operations.
     bool OpenCommPort();
     void LoadMemFile(const QString& name);
-    void ShowAlignment();
     // Set-up calls of the editor table: false leaves the window unshown.
     bool PrepareAlignment(QWidget* window);
     bool PrepareEeprom(QWidget* window);

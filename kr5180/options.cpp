@@ -1,14 +1,12 @@
 #include "options.h"
 #include "ui_options.h"
 
-#include <QLineEdit>
-
 TfrmOptions* frmOptions = nullptr;
 
 TfrmOptions::TfrmOptions(QWidget* parent) : TImageEditor(parent), ui(new Ui::TfrmOptions)
 {
     ui->setupUi(this);
-    ui->udTxTimeOut->findChild<QLineEdit*>()->setObjectName(QStringLiteral("editTxTimeout"));
+    NameEdit(ui->udTxTimeOut, "editTxTimeout");
     UseOptionBytes(8);
     BindValue(ui->udTxTimeOut, ee::TxTimeout);
     BindBit(ui->chkPTT22_23, ee::Options35, ee::Ptt2223Disabled, true);
@@ -19,9 +17,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TImageEditor(parent), ui(new Ui::Tfr
     const QString time = QStringLiteral("Set maximum transmit time (secs)");
     Help->Bind(ui->lblTime, time, true);
     Help->Bind(ui->udTxTimeOut, time, true);
-    for (QWidget* w : {static_cast<QWidget*>(ui->OKBtn), static_cast<QWidget*>(ui->CancelBtn),
-                       static_cast<QWidget*>(ui->gbTimeoutTimer), static_cast<QWidget*>(ui->GroupBox3)})
-        Help->BindSilent(w);
+    BindSilent({ui->OKBtn, ui->CancelBtn, ui->gbTimeoutTimer, ui->GroupBox3});
 }
 
 TfrmOptions::~TfrmOptions()

@@ -36,18 +36,15 @@ TfrmProgress::~TfrmProgress()
     delete ui;
 }
 
-void TfrmProgress::SetTitle(const QString& text)
+void TfrmProgress::Begin(const char* title, int max)
 {
-    setWindowTitle(text);
-}
-
-void TfrmProgress::SetRange(int min, int max)
-{
-    ui->ProgressBar->setRange(min, max);
+    setWindowTitle(QString::fromLatin1(title));
+    ui->ProgressBar->setRange(0, max);
     ui->ProgressBar->setValue(0);
+    ShowNow();
 }
 
-void TfrmProgress::StepBy(int n)
+void TfrmProgress::Step(int n)
 {
     // Take what the window system queued since the last step (a late expose). The bar
     // paints a visible change of position at once by itself; the update covers a change
@@ -92,18 +89,6 @@ void TfrmProgress::PaintNow()
     // Take the expose and paint events queued since the last step, then paint the bar now.
     QCoreApplication::processEvents(PaintOnly);
     repaint();
-}
-
-void TfrmProgress::Begin(const char* title, int max)
-{
-    SetTitle(QString::fromLatin1(title));
-    SetRange(0, max);
-    ShowNow();
-}
-
-void TfrmProgress::Step(int n)
-{
-    StepBy(n);
 }
 
 void TfrmProgress::End()

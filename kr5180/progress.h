@@ -14,24 +14,20 @@ public:
     explicit TfrmProgress(QWidget* parent = nullptr);
     ~TfrmProgress() override;
 
-    void SetTitle(const QString& text);
-    // Sets the bar's range and its position to the minimum.
-    void SetRange(int min, int max);
-    void StepBy(int n);
     int Position() const;
     QProgressBar* Bar() const;
 
-    // Shows the window and paints it at once; the caller then blocks in radio exchanges.
-    void ShowNow();
-    // Paints the window at once, without handling any user input.
-    void PaintNow();
-
-    // A transfer's progress: title and range, then shown; a step; closed.
+    // A transfer's progress: title and range 0..max at 0, then shown; a step; closed.
     void Begin(const char* title, int max) override;
     void Step(int n) override;
     void End() override;
 
 private:
+    // Shows the window and paints it at once; the caller then blocks in radio exchanges.
+    void ShowNow();
+    // Paints the window at once, without handling any user input.
+    void PaintNow();
+
     Ui::TfrmProgress* ui;
 };
 

@@ -70,9 +70,7 @@ void TfrmScan::FormCreate()
     Help->Bind(ui->gbDuplex, QStringLiteral("Select from channels 1 - 8 for duplex operation"), true);
     Help->Bind(ui->gbOpenScan, QStringLiteral("Select from channels 1 - 40 for Scan Mem 1"), true);
     Help->Bind(ui->gbGroupScan, QStringLiteral("Select from channels 1 - 40 for Scan Mem 2"), true);
-    for (QWidget* w : {static_cast<QWidget*>(ui->OKBtn), static_cast<QWidget*>(ui->CancelBtn),
-                       static_cast<QWidget*>(ui->gbScanOptions)})
-        Help->BindSilent(w);
+    BindSilent({ui->OKBtn, ui->CancelBtn, ui->gbScanOptions});
 }
 
 QString TfrmScan::ChannelText(int channel)
@@ -117,17 +115,12 @@ void TfrmScan::LoadPriorityCheckRate()
 void TfrmScan::chkScanEnabledClick()
 {
     const bool on = ui->chkScanEnabled->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(ui->chk3Beep), static_cast<QWidget*>(ui->lblRecallM1),
-                       static_cast<QWidget*>(ui->cmbRecallM1), static_cast<QWidget*>(ui->lblPriCheck),
-                       static_cast<QWidget*>(ui->cmbPriChkRate), static_cast<QWidget*>(ui->lblChannels),
-                       static_cast<QWidget*>(ui->chkGS_PTT_EXIT)})
-        w->setEnabled(on);
+    SetEnabled({ui->chk3Beep, ui->lblRecallM1, ui->cmbRecallM1, ui->lblPriCheck, ui->cmbPriChkRate, ui->lblChannels,
+                ui->chkGS_PTT_EXIT, ui->lblOpenScan, ui->rbOS2, ui->rbGS2},
+               on);
     DuplexBoxes->SetEnabled(on);
     ScanMem1Boxes->SetEnabled(on);
     ScanMem2Boxes->SetEnabled(on);
-    ui->lblOpenScan->setEnabled(on);
-    ui->rbOS2->setEnabled(on);
-    ui->rbGS2->setEnabled(on);
 }
 
 bool TfrmScan::CheckControls()

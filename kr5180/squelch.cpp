@@ -1,8 +1,6 @@
 #include "squelch.h"
 #include "ui_squelch.h"
 
-#include <QLineEdit>
-
 TfrmSquelch* frmSquelch = nullptr;
 
 namespace {
@@ -15,9 +13,9 @@ TfrmSquelch::TfrmSquelch(QWidget* parent) : TImageEditor(parent), ui(new Ui::Tfr
 {
     ui->setupUi(this);
     // The up-downs' edits, under the names the program gives them.
-    ui->udSqlLevel->findChild<QLineEdit*>()->setObjectName(QStringLiteral("editSqlLevel"));
-    ui->udMuteDebounce->findChild<QLineEdit*>()->setObjectName(QStringLiteral("editMuteDebounce"));
-    ui->udMuteOpen->findChild<QLineEdit*>()->setObjectName(QStringLiteral("editMuteOpen"));
+    NameEdit(ui->udSqlLevel, "editSqlLevel");
+    NameEdit(ui->udMuteDebounce, "editMuteDebounce");
+    NameEdit(ui->udMuteOpen, "editMuteOpen");
 
     BindValue(ui->udSqlLevel, ee::SquelchLevel);
     BindValue(ui->udMuteDebounce, ee::MuteDebounce);

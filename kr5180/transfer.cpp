@@ -34,6 +34,24 @@ void CopyImage(EEPROM& from, EEPROM& to)
         to.SetByte(i, from.GetByte(i));
 }
 
+// Begin (range count x unit), then exchange(0), exchange(1), ... until one returns false,
+// a step of unit after each; End. The number of exchanges that succeeded.
+template <class Exchange>
+int RunSteps(TTransferProgress* progress, const char* title, int count, int unit, Exchange exchange)
+{
+    if (progress)
+        progress->Begin(title, count * unit);
+    int done = 0;
+    while (done < count && exchange(done)) {
+        ++done;
+        if (progress)
+            progress->Step(unit);
+    }
+    if (progress)
+        progress->End();
+    return done;
+}
+
 } // namespace
 
 TTransferResult TImageTransfer::ReadImage(EEPROM& image, bool needReset)
@@ -43,20 +61,11 @@ TTransferResult TImageTransfer::ReadImage(EEPROM& image, bool needReset)
     CopyImage(image, scratch);
 
     radio->EnterProgMode();
-    if (progress)
-        progress->Begin("Reading from Radio", Blocks * BlockSize);
     {
         ImageRedirect redirect(radio, &scratch);
-        for (int address = 0; address < Blocks * BlockSize; address += BlockSize) {
-            if (radio->ReadBlock(address) != 0)
-                break;
-            ++result.blocks;
-            if (progress)
-                progress->Step(BlockSize);
-        }
+        result.blocks = RunSteps(progress, "Reading from Radio", Blocks, BlockSize,
+                                 [this](int n) { return radio->ReadBlock(n * BlockSize) == 0; });
     }
-    if (progress)
-        progress->End();
     result.resetOk = radio->ResetRadio() == 0;
 
     if (result.Whole() && (result.resetOk || !needReset))
@@ -69,40 +78,24 @@ TTransferResult TImageTransfer::WriteImage(EEPROM& image, int testMode)
     TTransferResult result;
     radio->EnterProgMode();
     radio->SetTestMode(testMode);
-    if (progress)
-        progress->Begin("Writing to Radio", Blocks * BlockSize);
-    for (int address = 0; address < Blocks * BlockSize; address += BlockSize) {
+    result.blocks = RunSteps(progress, "Writing to Radio", Blocks, BlockSize, [&](int n) {
         std::uint8_t block[BlockSize];
-        image.CopyOut(address, block, BlockSize);
-        if (radio->WriteBlock(address, block) != 0)
-            break;
-        ++result.blocks;
-        if (progress)
-            progress->Step(BlockSize);
-    }
-    if (progress)
-        progress->End();
+        image.CopyOut(n * BlockSize, block, BlockSize);
+        return radio->WriteBlock(n * BlockSize, block) == 0;
+    });
     result.resetOk = radio->ResetRadio() == 0;
     return result;
 }
 
 bool TImageTransfer::ReadCalibration(EEPROM& image)
 {
-    bool ok = true;
-    if (progress)
-        progress->Begin("Reading Calibration from Radio", ee::CalibrationWords);
-    for (int address = ee::CalibrationStart; address < ee::CalibrationStart + 2 * ee::CalibrationWords;
-         address += 2) {
+    const int read = RunSteps(progress, "Reading Calibration from Radio", ee::CalibrationWords, 1, [&](int n) {
+        const int address = ee::CalibrationStart + 2 * n;
         int value = 0;
-        if (radio->ReadWord(address, &value) != 0) {
-            ok = false;
-            break;
-        }
+        if (radio->ReadWord(address, &value) != 0)
+            return false;
         image.SetWord(address, value);
-        if (progress)
-            progress->Step(1);
-    }
-    if (progress)
-        progress->End();
-    return ok;
+        return true;
+    });
+    return read == ee::CalibrationWords;
 }

@@ -59,11 +59,6 @@ void TUpDown::SetAssociate(QLineEdit* edit)
 
 void TUpDown::Step(int direction)
 {
-    int next = Position() + (direction >= 0 ? 1 : -1);
-    if (next > max_)
-        next = wrap_ ? min_ : max_;
-    else if (next < min_)
-        next = wrap_ ? max_ : min_;
-    SetPosition(next);
+    SetPosition(Position() + (direction >= 0 ? 1 : -1)); // clamped
     emit clicked(position_);
 }

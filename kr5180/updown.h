@@ -13,20 +13,16 @@ public:
     explicit TUpDown(QWidget* parent = nullptr);
 
     void SetRange(int min, int max);
-    int Min() const { return min_; }
-    int Max() const { return max_; }
     // The associated edit's number when it holds one (clamped to the range), else the
     // last position set.
     int Position();
     // Sets the position (clamped) and the edit's text; emits nothing.
     void SetPosition(int value);
     void SetAssociate(QLineEdit* edit);
-    QLineEdit* Associate() const { return edit_; }
-    void SetWrap(bool on) { wrap_ = on; }
 
     int Tag = 0;
 
-    // One arrow click: +1 up, -1 down.
+    // One arrow click: +1 up, -1 down, stopping at the ends of the range.
     void Step(int direction);
 
 signals:
@@ -38,5 +34,4 @@ private:
     QToolButton* down_;
     QLineEdit* edit_ = nullptr;
     int min_ = 0, max_ = 100, position_ = 0;
-    bool wrap_ = false;
 };

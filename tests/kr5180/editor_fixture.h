@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace k5test {
@@ -99,6 +100,15 @@ protected:
     }
 
     static QStringList TabChain(QWidget& window) { return testsupport::TabChain(window); }
+    // Each name is in the chain, before the next one.
+    static void ExpectInOrder(const QStringList& chain, std::initializer_list<const char*> order)
+    {
+        const auto at = [&](const char* name) { return chain.indexOf(QString::fromLatin1(name)); };
+        for (auto name = order.begin(); name + 1 < order.end(); ++name) {
+            ASSERT_GE(at(*name), 0) << *name;
+            EXPECT_LT(at(*name), at(name[1])) << *name << " before " << name[1];
+        }
+    }
 
     // A control of the window by its object name (the test fails when it is missing).
     template <class T>
@@ -109,6 +119,12 @@ protected:
         return c;
     }
     void SetWord(int address, int value) { image.SetWord(address, value); }
+    // Receive-only channels 41..60 all out of use, as 0 or as the erased 0xFFFF.
+    void NoRxChannels()
+    {
+        for (int c = 41; c <= 60; ++c)
+            SetWord(216 + 2 * (c - 41), c % 2 ? 0xFFFF : 0);
+    }
     int Byte(int address) { return image.GetByte(address); }
 
     static QAbstractButton* Button(QWidget& window, const char* name)

@@ -149,6 +149,17 @@ protected:
         return win.get();
     }
 
+    // The default file holds fileBytes, a simulated radio on COM1 holds radioBytes, and the
+    // main window starts (the caller checks that the port opened).
+    testsupport::Kr5180Sim& startWithRadio(const Bytes& fileBytes, const Bytes& radioBytes, int replyTimeoutMs)
+    {
+        writeDefaultFile(fileBytes);
+        testsupport::Kr5180Sim& sim = addSim(1);
+        sim.setMemory(radioBytes);
+        start(replyTimeoutMs);
+        return sim;
+    }
+
     static Bytes image()
     {
         Bytes b(256);

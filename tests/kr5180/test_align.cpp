@@ -20,10 +20,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        writeDefaultFile(fileImage);
-        radio = &addSim(1);
-        radio->setMemory(Pattern(9));
-        start(250);
+        radio = &startWithRadio(fileImage, Pattern(9), 250);
         ASSERT_TRUE(serialPort->SerialPortIsOpen());
         align = std::make_unique<TformAlign>(radioCmd, eepromImage);
     }

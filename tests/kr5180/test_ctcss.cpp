@@ -151,12 +151,8 @@ TEST_F(CtcssTest, TabVisitsTheSilentBoxesBeforeTheirButtonsAndOkCancelLast)
 {
     Show(ctcss);
     const QStringList chain = TabChain(ctcss);
-    const auto at = [&](const char* name) { return chain.indexOf(QString::fromLatin1(name)); };
-    const char* order[] = {"cmbTxCtcss", "chkCtcss1", "chkCtcss40", "btnCtcssSelectAll", "OKBtn", "CancelBtn"};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        ASSERT_GE(at(order[i]), 0) << order[i];
-        EXPECT_LT(at(order[i]), at(order[i + 1])) << order[i] << " before " << order[i + 1];
-    }
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectInOrder(chain, {"cmbTxCtcss", "chkCtcss1", "chkCtcss40", "btnCtcssSelectAll", "OKBtn", "CancelBtn"}));
     EXPECT_EQ(chain.last(), "CancelBtn");
     Finish(ctcss, Press::Cancel);
 }

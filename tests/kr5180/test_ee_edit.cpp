@@ -17,10 +17,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        writeDefaultFile(fileImage);
-        radio = &addSim(1);
-        radio->setMemory(radioMemory);
-        start(250);
+        radio = &startWithRadio(fileImage, radioMemory, 250);
         ASSERT_TRUE(serialPort->SerialPortIsOpen());
         ed = std::make_unique<TfrmEEpromEdit>(radioCmd);
     }

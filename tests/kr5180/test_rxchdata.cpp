@@ -26,8 +26,7 @@ protected:
         data.EditDialog = &edit;
         data.SetImage(&image);
         // No channel in use, no flags, unless a test says so.
-        for (int c = 41; c <= 60; ++c)
-            SetWord(216 + 2 * (c - 41), c % 2 ? 0xFFFF : 0);
+        NoRxChannels();
         for (int a : {69, 70, 71, 77, 78, 79, 93, 94, 95})
             image.SetByte(a, 0);
     }

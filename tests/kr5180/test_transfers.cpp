@@ -36,10 +36,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        writeDefaultFile(fileImage);
-        radio = &addSim(1);
-        radio->setMemory(radioMemory);
-        start(300);
+        radio = &startWithRadio(fileImage, radioMemory, 300);
         ASSERT_TRUE(serialPort->SerialPortIsOpen());
         ASSERT_TRUE(boxes.boxes().empty());
     }
