@@ -63,6 +63,8 @@ public:
     // Operations.
     bool OpenCommPort();
     void LoadMemFile(const QString& name);
+    // The Align button's operation: the calibration read, then the alignment window.
+    void ShowAlignment() { OpenEditor(Editor::Align); }
     // Set-up calls of the editor table: false leaves the window unshown.
     bool PrepareAlignment(QWidget* window);
     bool PrepareEeprom(QWidget* window);

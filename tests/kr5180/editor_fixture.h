@@ -12,7 +12,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QStringList>
 #include <QWidget>
 
@@ -91,13 +90,7 @@ protected:
             EXPECT_TRUE(Changed(before).empty()) << (press == Press::Cancel ? "Cancel" : "close box");
         }
     }
-    // Sends a mouse move (no button) to w, as the pointer crossing it does.
-    static void MouseMove(QWidget* w)
-    {
-        QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    }
+    static void MouseMove(QWidget* w) { testsupport::MouseMove(w); }
 
     static QStringList TabChain(QWidget& window) { return testsupport::TabChain(window); }
     // Each name is in the chain, before the next one.

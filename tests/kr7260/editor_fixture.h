@@ -12,7 +12,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMouseEvent>
 
 #include <cstdint>
 #include <functional>
@@ -62,13 +61,7 @@ protected:
 
     static QWidget* TabFrom(QWidget* control) { return testsupport::TabFrom(control); }
 
-    // Sends a mouse move (no button) to w, as the pointer crossing it does.
-    static void MouseMove(QWidget* w)
-    {
-        const QPointF p(2, 2);
-        QMouseEvent ev(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &ev);
-    }
+    static void MouseMove(QWidget* w) { testsupport::MouseMove(w); }
 
     // The words that differ from `before`.
     std::vector<int> Changed(const TRadioImage::Words& before) const

@@ -12,6 +12,7 @@
 #include "main_fixture.h"
 
 #include "support/dialogs.h"
+#include "support/focus.h"
 #include "support/disk_full.h"
 #include "support/kr7260_sim.h"
 #include "support/named_pipe.h"
@@ -152,12 +153,7 @@ protected:
             frmReadWrite->btnCancel->click();
         };
     }
-    static void MouseMove(QWidget* w)
-    {
-        const QPointF local(w->width() / 2.0, w->height() / 2.0);
-        QMouseEvent ev(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &ev);
-    }
+    static void MouseMove(QWidget* w) { testsupport::MouseMove(w); }
     static void FocusIn(QWidget* w)
     {
         QFocusEvent ev(QEvent::FocusIn, Qt::TabFocusReason);

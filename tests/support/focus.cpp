@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace testsupport {
@@ -49,6 +50,13 @@ QStringList TabChain(QWidget& window)
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && !w->objectName().isEmpty())
             names << w->objectName();
     return names;
+}
+
+void MouseMove(QWidget* w)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent ev(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
 }
 
 } // namespace testsupport

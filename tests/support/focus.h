@@ -1,5 +1,5 @@
-// Keyboard focus in tests: where Tab goes from a control, what a walk with Tab reaches,
-// and the window's tab chain by name.
+// Keyboard focus and the pointer in tests: where Tab goes from a control, what a walk
+// with Tab reaches, the window's tab chain by name, and a mouse move over a widget.
 #pragma once
 
 #include <QStringList>
@@ -15,5 +15,7 @@ QWidget* TabFrom(QWidget* control);
 std::set<QWidget*> TabThrough(QWidget& window, QWidget* first, int steps = 60);
 // The names of the controls Tab visits, in order, from the window's first.
 QStringList TabChain(QWidget& window);
+// A mouse move (no button) sent to w, as the pointer crossing it gives.
+void MouseMove(QWidget* w);
 
 } // namespace testsupport
