@@ -36,15 +36,24 @@ TfrmProgress::~TfrmProgress()
     delete ui;
 }
 
+void TfrmProgress::SetTitle(const QString& title) { setWindowTitle(title); }
+
+void TfrmProgress::SetRange(int min, int max)
+{
+    ui->ProgressBar->setRange(min, max);
+    ui->ProgressBar->setValue(min);
+}
+
 void TfrmProgress::Begin(const char* title, int max)
 {
-    setWindowTitle(QString::fromLatin1(title));
-    ui->ProgressBar->setRange(0, max);
-    ui->ProgressBar->setValue(0);
+    SetTitle(QString::fromLatin1(title));
+    SetRange(0, max);
     ShowNow();
 }
 
-void TfrmProgress::Step(int n)
+void TfrmProgress::Step(int n) { StepBy(n); }
+
+void TfrmProgress::StepBy(int n)
 {
     // Take what the window system queued since the last step (a late expose). The bar
     // paints a visible change of position at once by itself; the update covers a change

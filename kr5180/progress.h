@@ -17,6 +17,12 @@ public:
     int Position() const;
     QProgressBar* Bar() const;
 
+    // The window's own operations: caption; range with the position at the minimum;
+    // position + n.
+    void SetTitle(const QString& title);
+    void SetRange(int min, int max);
+    void StepBy(int n);
+
     // A transfer's progress: title and range 0..max at 0, then shown; a step; closed.
     void Begin(const char* title, int max) override;
     void Step(int n) override;
