@@ -1,6 +1,7 @@
 #include "progress.h"
 #include "ui_progress.h"
 
+#include <platform/formrules.h>
 #include <platform/misc.h>
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ TfrmProgress::TfrmProgress(QWidget* parent)
 {
     ui->setupUi(this);
     setModal(false);
+    platform::ShowAboveOnTop(this); // the user must see it over the comms monitor
 }
 
 TfrmProgress::~TfrmProgress()

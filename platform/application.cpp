@@ -1,11 +1,15 @@
 #include <platform/application.h>
+#include <platform/formrules.h>
 #include <platform/msgbox.h>
 
 #include <QCoreApplication>
 
 namespace platform {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    InstallFormRules();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

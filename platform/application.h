@@ -1,5 +1,5 @@
 // The application object: an exception escaping an event handler is shown in an
-// error box and the program goes on.
+// error box and the program goes on. It installs the form rules (formrules.h).
 #pragma once
 
 #include <QApplication>

@@ -1,10 +1,16 @@
 // The comms monitor on its own; the traces the command layer writes are checked in
 // test_radio.cpp.
 #include "monitor.h"
+#include "progress.h"
+
+#include "support/dialogs.h"
+
+#include <platform/formrules.h>
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -95,6 +101,32 @@ TEST_F(MonitorTest, LongTraceIsKeptWholeAndHexBytesExtendTheLastLine)
     fresh.AddLine("RX :");
     fresh.AppendHexByte(0x0B);
     EXPECT_EQ(fresh.Lines(), (QStringList{"7F ", "RX :0B "}));
+}
+
+} // namespace
+
+namespace {
+
+// The monitor stays on top, but steps back while a box, an editor or the progress
+// window is up, so they never open hidden behind it.
+TEST_F(MonitorTest, StepsBackForModalWindowsAndTheProgressWindow)
+{
+    monitor->show();
+    EXPECT_TRUE(platform::StaysOnTop(monitor.get()));
+    TfrmProgress progress(nullptr);
+    progress.Begin("Reading", 16);
+    EXPECT_FALSE(platform::StaysOnTop(monitor.get()));
+    progress.End();
+    EXPECT_TRUE(platform::StaysOnTop(monitor.get()));
+
+    QMessageBox box(QMessageBox::Warning, "Warning", "Go on?", QMessageBox::Ok);
+    testsupport::ModalHandler look([&](QWidget* w) {
+        EXPECT_FALSE(platform::StaysOnTop(monitor.get()));
+        static_cast<QMessageBox*>(w)->accept();
+    });
+    box.exec();
+    EXPECT_TRUE(look.ran());
+    EXPECT_TRUE(platform::StaysOnTop(monitor.get()));
 }
 
 } // namespace

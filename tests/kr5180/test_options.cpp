@@ -52,6 +52,20 @@ TEST_F(OptionsTest, CancelAndCloseBoxLeaveTheImage)
     });
 }
 
+// OK is no default button: Enter elsewhere neither closes the window nor stores.
+TEST_F(OptionsTest, EnterOnACheckBoxKeepsTheWindowOpen)
+{
+    const Bytes before = Snapshot();
+    Run(options, [&] {
+        Ptt()->click();
+        testsupport::PressEnter(Ptt());
+        testsupport::PressEnter(Timeout());
+        QApplication::processEvents();
+        EXPECT_TRUE(options.isVisible());
+        EXPECT_TRUE(Changed(before).empty());
+    }, Press::Cancel);
+}
+
 TEST_F(OptionsTest, HelpFollowsTheMouse)
 {
     auto* memo = Child<QTextEdit>(options, "memoHelptext");

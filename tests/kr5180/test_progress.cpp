@@ -51,8 +51,8 @@ protected:
         if (event->type() != QEvent::Expose || watched != window->windowHandle() || held)
             return false;
         held = true;
-        const QRegion region = static_cast<QExposeEvent*>(event)->region();
         QWindow* target = window->windowHandle();
+        const QRegion region(QRect(QPoint(), target->size()));
         late.emplace_back([target, region] {
             std::this_thread::sleep_for(std::chrono::milliseconds(80));
             QCoreApplication::postEvent(target, new QExposeEvent(region));

@@ -11,6 +11,7 @@
 #include "main_fixture.h"
 
 #include "support/dialogs.h"
+#include "support/focus.h"
 #include "support/kr7260_sim.h"
 
 #include <platform/msgbox.h>
@@ -182,6 +183,19 @@ TEST_F(SquelchWindow, TypicalValuesStoreTheirWordsAndSlopes)
     img.Set(15, 0x3737);
     Open([](TfrmAdvanced&) {}, &TfrmAdvanced::OKBtn);
     EXPECT_EQ(img.Get(16), 0x00FF);
+}
+
+// Enter on a scroll bar presses no button: the S-meter levels are set only from their
+// buttons, and the window stays open.
+TEST_F(SquelchWindow, EnterOnABarSendsNothing)
+{
+    Open([&](TfrmAdvanced& w) {
+        testsupport::PressEnter(w.hsbSqlOpenThreshold);
+        QApplication::processEvents();
+        EXPECT_TRUE(w.isVisible());
+    }, &TfrmAdvanced::CancelBtn);
+    for (const auto& r : sim_->requests())
+        EXPECT_FALSE(r.command == LiveValue && (r.address == LiveSetS1 || r.address == LiveSetS9));
 }
 
 TEST_F(SquelchWindow, LiveRepliesReachTheWindowAndCancelUndoesThem)

@@ -52,8 +52,9 @@ TEST_F(ConnectTest, SevenRequestsSixTicksApartThenOffLine)
     const QString waiting = connect.lblInformation->text();
     for (tick = 0; tick <= 41; ++tick) {
         connect.Timer1Timer();
-        if (tick < 41)
+        if (tick < 41) {
             ASSERT_EQ(connect.lblInformation->text(), waiting) << tick;
+        }
     }
     EXPECT_EQ(requestTicks, (std::vector<int>{0, 6, 12, 18, 24, 30, 36}));
     EXPECT_EQ(connect.lblInformation->text(), kOffline);

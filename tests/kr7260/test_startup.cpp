@@ -8,6 +8,7 @@
 
 #include "support/dialogs.h"
 
+#include <platform/formrules.h>
 #include <platform/msgbox.h>
 #include <platform/registry.h>
 #include <platform/single_instance.h>
@@ -110,7 +111,7 @@ TEST_F(StartupTest, StartUpBoxesShowAboveTheSplashAndTakeTheKeyboard)
         if (!active && sinceShown.elapsed() < 3000)
             return;
         sinceShown.invalidate();
-        seen.push_back({box->text(), Splash->isVisible(), Splash->StaysOnTop(), active});
+        seen.push_back({box->text(), Splash->isVisible(), platform::StaysOnTop(Splash), active});
         box->accept();
     });
     watcher.start(10);
@@ -130,12 +131,12 @@ TEST_F(StartupTest, StartUpBoxesShowAboveTheSplashAndTakeTheKeyboard)
 
     // Between boxes the splash is on top again.
     Splash->ShowCentred();
-    EXPECT_TRUE(Splash->StaysOnTop());
+    EXPECT_TRUE(platform::StaysOnTop(Splash));
     QMessageBox box(QMessageBox::Warning, "No port.", "text", QMessageBox::Ok, MainForm);
     box.open();
-    EXPECT_FALSE(Splash->StaysOnTop());
+    EXPECT_FALSE(platform::StaysOnTop(Splash));
     box.accept();
-    EXPECT_TRUE(Splash->StaysOnTop());
+    EXPECT_TRUE(platform::StaysOnTop(Splash));
     Splash->hide();
 }
 

@@ -1,6 +1,8 @@
 // Test entry: one offscreen application object per test program, in folders of its own.
 #include "support/environment.h"
 
+#include <platform/formrules.h>
+
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <cstdlib>
@@ -12,5 +14,6 @@ int main(int argc, char** argv)
     testsupport::TestEnvironment environment;
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    platform::InstallFormRules(); // as the programs' application object does
     return RUN_ALL_TESTS();
 }

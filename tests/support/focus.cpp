@@ -23,6 +23,16 @@ void PressTab()
 
 } // namespace
 
+void PressEnter(QWidget* control)
+{
+    Activate(control->window());
+    control->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(control, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(control, &release);
+}
+
 QWidget* TabFrom(QWidget* control)
 {
     Activate(control->window());

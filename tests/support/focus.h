@@ -1,5 +1,6 @@
 // Keyboard focus and the pointer in tests: where Tab goes from a control, what a walk
-// with Tab reaches, the window's tab chain by name, and a mouse move over a widget.
+// with Tab reaches, the window's tab chain by name, Enter on a control, and a mouse move
+// over a widget.
 #pragma once
 
 #include <QStringList>
@@ -15,6 +16,9 @@ QWidget* TabFrom(QWidget* control);
 std::set<QWidget*> TabThrough(QWidget& window, QWidget* first, int steps = 60);
 // The names of the controls Tab visits, in order, from the window's first.
 QStringList TabChain(QWidget& window);
+// Enter pressed on control, which takes the focus first; as a real key press, it goes on
+// to the parents when the control ignores it.
+void PressEnter(QWidget* control);
 // A mouse move (no button) sent to w, as the pointer crossing it gives.
 void MouseMove(QWidget* w);
 
