@@ -150,10 +150,8 @@ void TfrmRxChData::StoreControls()
 
 void TfrmRxChData::StoreChannels()
 {
-    // The bits of channels 41..60 are rebuilt; the four bits past channel 60 go back as read.
-    for (const FlagArray& a : FlagArrays)
-        for (int i = 0; i < ChannelCount; ++i)
-            ClearBit(unsigned(i), FlagBits.data() + a.offset);
+    // All nine bytes are rebuilt: the four bits past channel 60 in each array become 0.
+    FlagBits.fill(0);
     for (int i = 0; i < ChannelCount; ++i)
         StoreChannel(i, Channels[std::size_t(i)]);
     EEPROM& img = image();

@@ -8,13 +8,48 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
 
 TfrmRxChEdit* frmRxChEdit = nullptr;
 
 namespace {
 
-constexpr double MaxParsedHz = 2000000000.0;
+constexpr std::int64_t MaxParsedHz = 2000000000;
+constexpr std::int64_t HzPerMHz = 1000000;
+
+// A plain decimal number of MHz, '.' as the decimal point and an optional sign, to whole
+// Hz: truncated past the sixth decimal, held to 0 .. MaxParsedHz. No locale, no group
+// separators, no exponent, no blanks.
+bool PlainMHzToHz(const QString& text, int& hz)
+{
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text.front() == QLatin1Char('-');
+    if (!text.isEmpty() && (text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+')))
+        ++i;
+    std::int64_t value = 0;
+    std::int64_t place = HzPerMHz; // what a digit after the point is worth
+    bool point = false;
+    int digits = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9')
+            return false;
+        ++digits;
+        const int d = c - u'0';
+        if (!point)
+            value = std::min(value * 10 + d * HzPerMHz, MaxParsedHz + 1);
+        else
+            value += d * (place /= 10);
+    }
+    if (digits == 0)
+        return false;
+    hz = negative ? 0 : int(std::min(value, MaxParsedHz));
+    return true;
+}
 
 } // namespace
 
@@ -125,12 +160,7 @@ bool TfrmRxChEdit::ParseFrequency(int& hz) const
         hz = 0;
         return true;
     }
-    bool ok = false;
-    const double mhz = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(mhz))
-        return false;
-    hz = int(std::clamp(mhz * 1000000.0, 0.0, MaxParsedHz));
-    return true;
+    return PlainMHzToHz(text, hz);
 }
 
 int TfrmRxChEdit::RoundFrequency(int hz)

@@ -44,7 +44,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The edit's text in whole Hz; an empty text is 0. False when it is not a number.
+    // The edit's text in whole Hz; an empty text is 0. False unless it is a plain decimal
+    // number ("476.425"; a comma or anything else makes it invalid).
     bool ParseFrequency(int& hz) const;
     void DisplayFrequency(int hz);
     bool editFreqKeyPress(QKeyEvent* event);

@@ -5,9 +5,11 @@
 #include "support/named_pipe.h"
 
 #include "about.h"
+#include "firmware.h"
 #include "monitor.h"
 
 #include <QLabel>
+#include <QMenu>
 
 
 using namespace k5test;
@@ -322,6 +324,11 @@ TEST_F(MainWindowTest, DealerAndEngineeringBuildsShowTheirControlsAndTexts)
         EXPECT_FALSE(button("btnRemote")->isVisible() || button("btnDevelopment")->isVisible());
         EXPECT_FALSE(action("mnuEditRemote")->isVisible() || action("mnuEditDevelopment")->isVisible());
         EXPECT_TRUE(button("btnAlign")->isVisible() && button("btnReadRadio")->isVisible());
+        QAction* firmware = action("FirmwareDetails1");
+        ASSERT_NE(firmware, nullptr);
+        EXPECT_EQ(firmware->text(), "Firmware Details...");
+        EXPECT_TRUE(win->findChild<QMenu*>(QStringLiteral("mnuHelp"))->actions().contains(firmware));
+        EXPECT_FALSE(firmware->isVisible());
         win.reset();
     }
 }
@@ -343,6 +350,15 @@ TEST_F(MainWindowTest, AboutOpensModalAndTheMonitorOpensModeless)
         shown = w;
         w->close();
     });
+    // The hidden "Firmware Details..." has no handler: the firmware box stays unshown.
+    TfrmFirmware firmware;
+    frmFirmware = &firmware;
+    ASSERT_NE(action("FirmwareDetails1"), nullptr);
+    action("FirmwareDetails1")->trigger();
+    EXPECT_EQ(shown, nullptr);
+    EXPECT_FALSE(firmware.isVisible());
+    frmFirmware = nullptr;
+
     action("About1")->trigger();
     EXPECT_EQ(shown, &about);
 

@@ -4,6 +4,7 @@
 #include "options.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTextEdit>
 
@@ -41,6 +42,10 @@ TEST_F(OptionsTest, OnlyThePttBitAndTheTimeoutChange)
         Timeout()->setValue(45);
     }, Press::OK);
     EXPECT_EQ(Byte(35), 0x04);
+    EXPECT_EQ(Byte(33), 45);
+
+    // A comma is no group separator: the time-out stays as shown.
+    Run(options, [&] { Child<QLineEdit>(options, "editTxTimeout")->setText("1,5"); }, Press::OK);
     EXPECT_EQ(Byte(33), 45);
 }
 

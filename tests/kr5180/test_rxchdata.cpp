@@ -55,13 +55,15 @@ protected:
     TfrmRxChData data;
 };
 
-TEST_F(RxChDataTest, ChannelsInUseFillTheGridAndOkWritesZeroForTheOthers)
+TEST_F(RxChDataTest, ChannelsInUseFillTheGridAndOkWritesZeroForTheOthersAndThePastBits)
 {
     SetWord(216 + 2 * 4, 38114);          // channel 45: 476.4250 MHz
     SetWord(216 + 2 * 19, 38118);         // channel 60
     image.SetByte(69, 0x10);              // 45 in scan memory 1
     image.SetByte(95, 0x08);              // 60 silent
-    image.SetByte(71, 0xF0);              // bits past channel 60
+    for (int a : {71, 79, 95})            // bits past channel 60, as an erased radio has them
+        image.SetByte(a, Byte(a) | 0xF0);
+    image.SetByte(68, 0xA5);              // CB channels' bits are not the list's
     Run(data, [&] {
         ASSERT_EQ(Grid()->rowCount(), 2);
         EXPECT_EQ(Grid()->horizontalHeaderItem(1)->text(), "Frequency (MHz)");
@@ -76,8 +78,10 @@ TEST_F(RxChDataTest, ChannelsInUseFillTheGridAndOkWritesZeroForTheOthers)
         EXPECT_EQ(image.GetWord(216 + 2 * (c - 41)), want) << c;
     }
     EXPECT_EQ(Byte(69), 0x10);
-    EXPECT_EQ(Byte(71), 0xF0);
+    EXPECT_EQ(Byte(71), 0x00);
+    EXPECT_EQ(Byte(79), 0x00);
     EXPECT_EQ(Byte(95), 0x08);
+    EXPECT_EQ(Byte(68), 0xA5);
 }
 
 TEST_F(RxChDataTest, EmptyListAddsFrom477AndTheNextAddStartsFromTheLast)

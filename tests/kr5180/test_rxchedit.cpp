@@ -56,12 +56,14 @@ TEST_F(RxChEditTest, TypedFrequenciesRoundToTheStepAndStayInsideTheRange)
         {"476.43", 476425000},   {"476.4375", 476437500}, {"476.00625", 476012500},
         {"900", 819175000},      {"819.19", 819175000},   {"99999999", 819175000},
         {"", 0},                 {"0.006", 0},            {"0.00625", 12500},
+        {"-5", 0},               {"476.", 476000000},     {".5", 500000},
     };
     for (auto [text, hz] : cases) {
         Freq()->setText(QString::fromLatin1(text));
         EXPECT_EQ(Entered(), hz) << text;
     }
-    for (const char* bad : {"1.2.3", ".", "nan", "inf"}) {
+    // A plain decimal number only: a pasted comma is no group separator and no decimal point.
+    for (const char* bad : {"1.2.3", ".", "nan", "inf", "476,425", "1,000", "4e2", " 476.4", "-"}) {
         Freq()->setText(QString::fromLatin1(bad));
         EXPECT_EQ(Entered(), -1) << bad;
     }

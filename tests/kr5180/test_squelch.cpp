@@ -4,6 +4,7 @@
 #include "squelch.h"
 
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QSpinBox>
 
 namespace {
@@ -47,6 +48,31 @@ TEST_F(SquelchTest, TypedValuesAreStoredAndMuteOpenIsDividedDown)
     EXPECT_EQ(Byte(32), 7);
     EXPECT_EQ(Byte(48), 12);
     EXPECT_EQ(Changed(before), (std::vector<int>{32, 48, 49}));
+}
+
+TEST_F(SquelchTest, AGroupSeparatorIsNeitherTypedNorStrippedFromAPastedNumber)
+{
+    image.SetByte(48, 40);
+    image.SetByte(49, 25);
+    Run(squelch, [&] {
+        // Pasted: the positions stay as shown.
+        Child<QLineEdit>(squelch, "editMuteOpen")->setText("2,5");
+        Child<QLineEdit>(squelch, "editMuteDebounce")->setText("1,2");
+        Spin("udMuteOpen")->interpretText();
+        EXPECT_EQ(Spin("udMuteOpen")->value(), 250);
+        // Typed: the comma is refused.
+        auto* edit = Child<QLineEdit>(squelch, "editMuteOpen");
+        edit->setFocus();
+        edit->selectAll();
+        for (QChar c : QStringLiteral("3,0")) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &key);
+        }
+        EXPECT_EQ(edit->text(), "30");
+        edit->setText("2,5"); // 30 ms stays
+    }, Press::OK, "btnOK", "btnCancel");
+    EXPECT_EQ(Byte(49), 3);
+    EXPECT_EQ(Byte(48), 40);
 }
 
 TEST_F(SquelchTest, CancelAndCloseBoxLeaveTheImage)
