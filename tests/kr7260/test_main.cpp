@@ -318,9 +318,10 @@ TEST_F(MainWindowTest, ReadFromRadioFillsTheImageAndACancelledOneKeepsIt)
     ASSERT_TRUE(WaitFor([&] { return sim_->count(kr72wire::ExitProgramMode) == 1; }, 3000));
     WaitFor([] { return false; }, 700); // past the next tick: nothing more is sent
     using namespace kr72wire;
-    std::vector<std::uint8_t> expected{EnterProgramMode, EnterProgramMode, Version};
-    expected.insert(expected.end(), 16, ReadBlock);
-    expected.push_back(ExitProgramMode);
+    std::vector<std::uint8_t> expected(3 + 16 + 1, ReadBlock);
+    expected[0] = expected[1] = EnterProgramMode;
+    expected[2] = Version;
+    expected.back() = ExitProgramMode;
     EXPECT_EQ(sim_->commands(), expected);
     for (int b = 0; b <= 120; b += 8)
         EXPECT_EQ(sim_->count(kr72wire::ReadBlock, b), 1) << b;
