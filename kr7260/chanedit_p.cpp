@@ -3,8 +3,10 @@
 
 #include "chanlist.h"
 
+#include <platform/application.h>
 #include <platform/misc.h>
 #include <platform/msgbox.h>
+#include <platform/strtoint.h>
 
 #include <QKeyEvent>
 
@@ -14,6 +16,7 @@ namespace {
 constexpr int MinFrequency = 4650000; // 465.0000 MHz in units of 0.0001 MHz
 constexpr int MaxFrequency = 4850000; // 485.0000 MHz
 const char* const NewChannelText = "470.0000";
+constexpr char16_t MaskBlank = u'_'; // shown in an empty digit position
 } // namespace
 
 TfrmEditChannel2::TfrmEditChannel2(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmEditChannel2)
@@ -30,7 +33,7 @@ TfrmEditChannel2::TfrmEditChannel2(QWidget* parent) : TEditorForm(parent), ui(ne
     CancelBtn = ui->CancelBtn;
 
     // Three digits, a fixed point, four digits and the fixed letters Mhz.
-    txtRxFreq->setInputMask(QStringLiteral("000.0000\\M\\h\\z;_"));
+    txtRxFreq->setInputMask(QStringLiteral("000.0000\\M\\h\\z;") + QChar(MaskBlank));
     txtRxFreq->installEventFilter(this);
     BindOkCancel(OKBtn, CancelBtn);
 
@@ -73,9 +76,16 @@ void TfrmEditChannel2::LoadControls()
 
 bool TfrmEditChannel2::CheckControls()
 {
-    // A blank digit position is refused like a frequency out of range.
-    const std::optional<int> units = kr72chan::ParseFrequency(txtRxFreq->text());
-    if (!units || *units < MinFrequency || *units > MaxFrequency) {
+    // The eight characters before "Mhz", a blank digit position as a blank.
+    const QString entered = txtRxFreq->displayText().left(8).replace(MaskBlank, u' ');
+    const std::optional<int> units = kr72chan::ParseFrequency(entered);
+    if (!units) {
+        // A blank digit fails the conversion, shown as the application shows such errors.
+        platform::ShowException(platform::NotAnInteger(entered));
+        txtRxFreq->setFocus();
+        return false;
+    }
+    if (*units < MinFrequency || *units > MaxFrequency) {
         platform::MessageBox("Valid values are 465.0000 to 485.0000. Please correct it", "Invalid Value",
                              platform::MB_ICONHAND);
         txtRxFreq->setFocus();

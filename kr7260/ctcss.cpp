@@ -57,6 +57,7 @@ TfrmCtcss::TfrmCtcss(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmCtcs
     tone(cmbRxCtcss, 0x00FF);
     tone(cmbTxCtcss, 0xFF00);
     BindChannels(Silent, CtcssSilentBase);
+    WriteWholeWords();
     BindOkCancel(OKBtn, CancelBtn);
 
     connect(chkEnableCbCtcss, &QCheckBox::clicked, this, &TfrmCtcss::chkEnableCbCtcssClick);

@@ -166,28 +166,29 @@ bool TEditorForm::ReadFields(std::vector<int>& fields) const
 
 void TEditorForm::StoreBindings(const std::vector<int>& fields)
 {
+    auto store = [this](int w, std::int32_t value) { SetWorkingWord(w, wholeWords_ ? value & 0xFFFF : value); };
     std::size_t nextField = 0;
     for (const Binding& b : bindings_) {
         const std::int32_t word = WorkingWord(b.word);
         switch (b.kind) {
         case Kind::Bit: {
             const bool on = static_cast<QAbstractButton*>(b.control)->isChecked() != (b.value != 0);
-            SetWorkingWord(b.word, on ? (word | b.mask) : (word & ~std::int32_t(b.mask)));
+            store(b.word, on ? (word | b.mask) : (word & ~std::int32_t(b.mask)));
             break;
         }
         case Kind::Choice:
             if (static_cast<QAbstractButton*>(b.control)->isChecked())
-                SetWorkingWord(b.word, WithField(word, b.mask, b.value));
+                store(b.word, WithField(word, b.mask, b.value));
             break;
         case Kind::Value:
             if (auto* slider = qobject_cast<QAbstractSlider*>(b.control))
-                SetWorkingWord(b.word, WithField(word, b.mask, slider->value()));
+                store(b.word, WithField(word, b.mask, slider->value()));
             else if (auto* spin = qobject_cast<QSpinBox*>(b.control))
-                SetWorkingWord(b.word, WithField(word, b.mask, spin->value()));
+                store(b.word, WithField(word, b.mask, spin->value()));
             break;
         case Kind::Field:
             if (nextField < fields.size())
-                SetWorkingWord(b.word, WithField(word, b.mask, fields[nextField++]));
+                store(b.word, WithField(word, b.mask, fields[nextField++]));
             break;
         case Kind::Channels: {
             // Word by word: the family's own bits replaced, every other bit kept.
@@ -196,7 +197,7 @@ void TEditorForm::StoreBindings(const std::vector<int>& fields)
             int w = -1;
             auto flush = [&] {
                 if (w >= 0)
-                    SetWorkingWord(w, (WorkingWord(w) & ~mask) | bits);
+                    store(w, (WorkingWord(w) & ~mask) | bits);
             };
             for (int n = 1; n <= b.family->Count(); ++n) {
                 const int index = b.value + n - 1;

@@ -79,6 +79,10 @@ protected:
     // first + n - 1, bit (index mod 16) of word base + index div 16. Hidden boxes count;
     // the bits of other channels in the same words are kept.
     void BindChannels(TChannelChecks* family, int base, int first = 0);
+    // The window writes its bound words whole: OK stores each bound word other than
+    // 3 to 6 as a 16-bit word, clearing bits 16..31 of its element. Without it a
+    // binding changes only its own bits.
+    void WriteWholeWords() { wholeWords_ = true; }
 
     // The window's own part: image and OptionBytes to controls, controls back.
     // CheckControls shows its own message and returns false to refuse OK.
@@ -122,4 +126,5 @@ private:
     std::vector<Binding> bindings_;
     std::vector<QObject*> keepHelp_;
     QAbstractButton* cancelButton_ = nullptr;
+    bool wholeWords_ = false;
 };

@@ -56,6 +56,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
     BindBit(chkDisableOsgs, WordOptions5, 0x4000);
     BindBit(chkDisableCall, WordOptions5, 0x8000);
     BindBit(chkEnablePttCh22Ch23, WordOptions4, 0x8000);
+    WriteWholeWords();
     BindOkCancel(OKBtn, CancelBtn);
 
     connect(chkTotEnabled, &QCheckBox::clicked, this, &TfrmOptions::chkTotEnabledClick);

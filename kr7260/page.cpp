@@ -66,6 +66,7 @@ TfrmPageAlarm::TfrmPageAlarm(QWidget* parent, const TSelcallSettings* selcall)
     BindValue(hsbAlarmRpts, WordPageAlarmRepeats, 0xFF00);
     BindChoice(rbAlarmStandard, WordOptions4, BitStandardTiming, 1);
     BindChoice(rbAlarmReset, WordOptions4, BitStandardTiming, 0);
+    WriteWholeWords();
     BindOkCancel(OKBtn, CancelBtn);
 
     connect(rbAlarmStandard, &QRadioButton::clicked, this, &TfrmPageAlarm::rbAlarmStandardClick);

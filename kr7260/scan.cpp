@@ -40,6 +40,7 @@ TfrmScan::TfrmScan(QWidget* parent) : TEditorForm(parent), ui(new Ui::TfrmScan)
     BindChannels(OpenScan, OpenScanBase);
     BindChannels(GroupScan, GroupScanBase);
     BindBit(chk2ndOpenScan, WordOptions3, 0x0040);
+    WriteWholeWords();
     BindOkCancel(OKBtn, CancelBtn);
 
     connect(hsbPriCheckRate, &QScrollBar::valueChanged, this, &TfrmScan::hsbPriCheckRateChange);

@@ -237,6 +237,9 @@ bool TfrmSelcallIdents::CheckControls()
         box->setFocus();
         return false;
     }
+    for (QLineEdit* box : idents)
+        if (GroupDigitCheck(box))
+            return false;
     for (int n = 1; n <= 10; ++n) {
         const QString text = txtAlphaMem[n]->text();
         if (text.size() <= ToneCount
@@ -328,11 +331,10 @@ void TfrmSelcallIdents::IdentEdited(QLineEdit* box)
         if (!IsToneChar(text[i]))
             return Refuse(box, text);
     }
-    // A group digit typed, pasted or moved by the edit must land in a tone it may take;
-    // one the edit leaves where it stands is kept.
-    const int group = (selcall_ && IsCallMemory(box)) ? selcall_->TxGroupIndex() : 0;
-    const int end = text.size() == accepted_.value(box).size() ? change.start + change.inserted : int(text.size());
-    for (int i = change.start; i < end; ++i)
+    // A group digit typed or pasted must land in a tone it may take. Digits and deletions
+    // go in wherever one stands; its place is checked when the box is left and on OK.
+    const int group = TxGroup(box);
+    for (int i = change.start; i < change.start + change.inserted; ++i)
         if (text[i] == u'A' && !GroupDigitAllowed(i, group))
             return Refuse(box, text);
     SetTextKeepingCursor(box, text);
@@ -370,20 +372,52 @@ void TfrmSelcallIdents::SetBoxText(QLineEdit* box, const QString& text)
 
 bool TfrmSelcallIdents::txtRadioIdentExit(QLineEdit* box)
 {
-    if (checking_ || !isVisible() || box->text().size() >= ToneCount)
+    if (checking_ || !isVisible())
         return false;
-    QString text;
-    if (box == txtRadioIdent)
-        text = "The Radio Ident is not long enough.\rPlease ensure it has 5 tones.";
-    else if (IsCallMemory(box))
-        text = "The Ident is not long enough.\rPlease ensure it has 5 tones.";
-    else
-        return false; // the telemetry idents are padded on OK
+    // The telemetry idents are padded on OK.
+    if (box->text().size() < ToneCount && (box == txtRadioIdent || IsCallMemory(box))) {
+        Complain(box, box == txtRadioIdent ? "The Radio Ident is not long enough.\rPlease ensure it has 5 tones."
+                                           : "The Ident is not long enough.\rPlease ensure it has 5 tones.",
+                 "Incorrect number of tones");
+        return true;
+    }
+    return GroupDigitCheck(box);
+}
+
+int TfrmSelcallIdents::TxGroup(const QLineEdit* box) const
+{
+    return (selcall_ && IsCallMemory(box)) ? selcall_->TxGroupIndex() : 0;
+}
+
+bool TfrmSelcallIdents::GroupDigitCheck(QLineEdit* box)
+{
+    // A box the user cannot edit (an unused telemetry ident) is stored as it stands.
+    if (!box->isEnabled())
+        return false;
+    const QString text = box->text();
+    const int group = TxGroup(box);
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] != u'A' || GroupDigitAllowed(i, group))
+            continue;
+        const char* where = "The group digit A may only be used\rwhen Group calls are sent.";
+        if (!IsCallMemory(box))
+            where = "The group digit A may only be used in a call memory.";
+        else if (group == 1)
+            where = "The group digit A may only be tone 5\rwhen sending Group calls up to 10.";
+        else if (group == 2)
+            where = "The group digit A may only be tone 4 or 5\rwhen sending Group calls up to 100.";
+        Complain(box, where, "Incorrect group digit");
+        return true;
+    }
+    return false;
+}
+
+void TfrmSelcallIdents::Complain(QLineEdit* box, const QString& text, const QString& caption)
+{
     checking_ = true;
-    platform::MessageBox(text, "Incorrect number of tones", platform::MB_OK);
+    platform::MessageBox(text, caption, platform::MB_OK);
     box->setFocus(Qt::OtherFocusReason);
     checking_ = false;
-    return true;
 }
 
 bool TfrmSelcallIdents::eventFilter(QObject* watched, QEvent* event)

@@ -38,8 +38,8 @@ public:
     // The key filters: false discards the key (with a beep).
     bool txtRadioIdentKeyPress(QLineEdit* box, const QKeyEvent& key);
     bool AlphaKeyPress(QLineEdit* box, const QKeyEvent& key);
-    // The length check of a box the focus has left: true when it showed the message
-    // and put the focus back.
+    // The checks of a box the focus has left, its length and where its group digits
+    // stand: true when one showed its message and put the focus back.
     bool txtRadioIdentExit(QLineEdit* box);
 
     QLineEdit* txtRadioIdent;
@@ -60,6 +60,12 @@ protected:
 private:
     bool IsIdentBox(QObject* o) const;
     bool IsCallMemory(const QLineEdit* box) const;
+    // The transmit group choice that governs the box: 0 for all but the call memories.
+    int TxGroup(const QLineEdit* box) const;
+    // A group digit where the box's ident may not have one: the message says where it
+    // may stand, the focus goes back to the box, and the result is true.
+    bool GroupDigitCheck(QLineEdit* box);
+    void Complain(QLineEdit* box, const QString& text, const QString& caption);
     // Every change of a box's text by the user (typed, pasted, cut, undone) is checked
     // against its text before: refused changes are undone with a beep.
     void IdentEdited(QLineEdit* box);

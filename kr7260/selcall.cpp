@@ -69,6 +69,7 @@ TfrmSelcall::TfrmSelcall(QWidget* parent) : TEditorForm(parent), ui(new Ui::Tfrm
             combo, WordOptions3, bits, [combo](int field) { combo->setCurrentIndex(GroupIndex(field)); },
             [combo] { return std::optional<int>(GroupField(combo->currentIndex())); });
     BindChannels(Quiet, QuietBase);
+    WriteWholeWords();
     BindOkCancel(OKBtn, CancelBtn);
 
     connect(chkSelcallDecEnabled, &QCheckBox::clicked, this, &TfrmSelcall::chkSelcallDecEnabledClick);

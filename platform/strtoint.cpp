@@ -77,11 +77,16 @@ bool convert(const QString& text, int& result)
 
 } // namespace
 
+EConvertError NotAnInteger(const QString& text)
+{
+    return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
+
 int StrToInt(const QString& text)
 {
     int value = 0;
     if (!convert(text, value))
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw NotAnInteger(text);
     return value;
 }
 

@@ -13,6 +13,9 @@ public:
     QString message() const;
 };
 
+// The error a rejected text raises: "'<text>' is not a valid integer value".
+EConvertError NotAnInteger(const QString& text);
+
 // Optional leading blanks and sign, then decimal, or hexadecimal after "$", "x", "X", "0x", "0X".
 // Out of 32-bit range or anything else throws EConvertError.
 int StrToInt(const QString& text);

@@ -165,7 +165,7 @@ TEST_F(ChannelDataTest, FrequencyLimitsBlankDigitsAndKeys)
     int beeps = 0;
     platform::SetBeepHook([&] { ++beeps; });
     WhenModal editor(&edit, [&] {
-        for (const char* refused : {"464.9875", "485.0125", "47 .5000", "999.9999"}) {
+        for (const char* refused : {"464.9875", "485.0125", "47 .5000", "999.9999", "470.00"}) {
             edit.txtRxFreq->setText(refused);
             edit.OKBtn->click();
             EXPECT_TRUE(edit.isVisible()) << refused;
@@ -186,9 +186,17 @@ TEST_F(ChannelDataTest, FrequencyLimitsBlankDigitsAndKeys)
     data.btnEditChannel->click();
     platform::SetBeepHook({});
     ASSERT_TRUE(editor.ran());
-    ASSERT_EQ(boxes.boxes().size(), 4u);
-    for (const auto& box : boxes.boxes())
-        EXPECT_EQ(box.caption + box.text, "Invalid ValueValid values are 465.0000 to 485.0000. Please correct it");
+    ASSERT_EQ(boxes.boxes().size(), 5u);
+    for (int i : {0, 1, 3})
+        EXPECT_EQ(boxes.boxes()[i].caption + boxes.boxes()[i].text,
+                  "Invalid ValueValid values are 465.0000 to 485.0000. Please correct it");
+    // A blank digit position fails the conversion: the application's standard error box.
+    EXPECT_EQ(boxes.boxes()[2].text.toStdString(), "'47 .5000' is not a valid integer value");
+    EXPECT_EQ(boxes.boxes()[4].text.toStdString(), "'470.00  ' is not a valid integer value");
+    for (int i : {2, 4}) {
+        EXPECT_EQ(boxes.boxes()[i].caption.toStdString(), QCoreApplication::applicationName().toStdString());
+        EXPECT_EQ(boxes.boxes()[i].flags, 0x10u);
+    }
     EXPECT_EQ(image.Get(109), 38800);
     EXPECT_TRUE(image.GetMapBit(27, 42) && image.GetMapBit(35, 42)); // boxes loaded and stored back
 

@@ -39,6 +39,16 @@ TEST_F(CtcssTest, TonesOutsideTheTableShowOffAndStoreFifty)
     EXPECT_EQ(image.Get(21), 0x3132);
 }
 
+TEST_F(CtcssTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
+{
+    FillPattern();
+    SetHighBits();
+    const TRadioImage::Words before = image.Snapshot();
+    Run(ctcss, {}, Press::OK);
+    EXPECT_EQ(WithoutHighBits(), (std::vector<int>{3, 4, 5, 6, 21, 39, 40, 41}));
+    EXPECT_EQ(image.Get(41) & 0xFF00, before[41] & 0xFF00); // spare channels' bits kept
+}
+
 TEST_F(CtcssTest, TypedToneThatMatchesNothingIsRefused)
 {
     FillPattern();

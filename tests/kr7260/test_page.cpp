@@ -100,6 +100,18 @@ TEST_F(PageTest, StandardAndAdjustableTiming)
     EXPECT_EQ(image.Get(18), (100 << 9) | 0x42);
 }
 
+TEST_F(PageTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
+{
+    FillPattern();
+    SetHighBits();
+    image.Set(8, std::int32_t(0xFFFF0537u));  // CB 06, time-out kept
+    image.Set(13, std::int32_t(0xFFFF0304u));
+    Run(page, {}, Press::OK);
+    EXPECT_EQ(WithoutHighBits(), (std::vector<int>{3, 4, 5, 6, 8, 13, 18, 19, 20}));
+    EXPECT_EQ(image.Get(8), 0x0537);
+    EXPECT_EQ(image.Get(13), 0x0304);
+}
+
 TEST_F(PageTest, PageChannelAndRepeats)
 {
     image.Set(8, 0x2877);  // channel index 40: not a CB channel

@@ -31,6 +31,38 @@ protected:
     void SetUp() override { platform::SetBeepHook([this] { ++beeps; }); }
     void TearDown() override { platform::SetBeepHook({}); }
 
+    // The fixture's pattern without a group digit in any ident, so OK takes it.
+    void FillIdentPattern()
+    {
+        FillPattern();
+        for (int w = 43; w <= 76; ++w) {
+            std::int32_t v = image.Get(w);
+            for (int shift = 0; shift < 16; shift += 4)
+                if (((v >> shift) & 0xF) == 0xA)
+                    v ^= 0xB << shift; // A becomes 1
+            image.Set(w, v);
+        }
+    }
+    void Activate()
+    {
+        idents.activateWindow();
+        QApplication::setActiveWindow(&idents);
+    }
+    // The focus moves from one control to another, as by Tab.
+    void Leave(QWidget* from, QWidget* to)
+    {
+        from->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        to->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+    void Key(QLineEdit* box, int pos, Qt::Key key)
+    {
+        box->setCursorPosition(pos);
+        QKeyEvent ev(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box, &ev);
+    }
+
     void Type(QLineEdit* box, const QString& keys)
     {
         for (QChar c : keys) {
@@ -56,19 +88,20 @@ protected:
 
 TEST_F(IdentsTest, IdentsAndTagsLoadAndStore)
 {
-    FillPattern();
-    image.Set(43, 0x12A4);   image.Set(44, 0x7123);  // memory 1
+    selcall.group = 2;
+    FillIdentPattern();
+    image.Set(43, 0x123A);   image.Set(44, 0x7123);  // memory 1
     image.Set(45, 0xBC12);   image.Set(46, 0xF000);  // memory 2: B..F show as 0
-    image.Set(47, 0x312A4);  image.Set(48, 0x17000); // memory 3: bits above 16 ignored
+    image.Set(47, 0x3123A);  image.Set(48, 0x17000); // memory 3: bits above 16 ignored
     image.Set(67, 0x5432);   image.Set(68, 0x1000);  // radio ident
     image.Set(77, 0x4142);   image.Set(78, 0x0043);  image.Set(79, 0x4400); // "AB" then zero bytes
     image.Set(80, 0x0041);   image.Set(81, 0x4243);  image.Set(82, 0x4400); // first byte zero
     image.Set(83, 0xC9E9);   image.Set(84, 0x2A2B);  image.Set(85, 0x2D00); // Latin-1
     const TRadioImage::Words before = image.Snapshot();
     Run(idents, [&] {
-        EXPECT_EQ(idents.txtMem[1]->text(), "12A47");
+        EXPECT_EQ(idents.txtMem[1]->text(), "123A7");
         EXPECT_EQ(idents.txtMem[2]->text(), "00120");
-        EXPECT_EQ(idents.txtMem[3]->text(), "12A47");
+        EXPECT_EQ(idents.txtMem[3]->text(), "123A7");
         EXPECT_EQ(idents.txtRadioIdent->text(), "54321");
         EXPECT_EQ(idents.txtAlphaMem[1]->text(), "AB");
         EXPECT_EQ(idents.txtAlphaMem[2]->text(), "");
@@ -81,7 +114,7 @@ TEST_F(IdentsTest, IdentsAndTagsLoadAndStore)
     EXPECT_EQ(image.Get(44), 0x7000);                 // low 12 bits cleared
     EXPECT_EQ(image.Get(45), 0x0012);
     EXPECT_EQ(image.Get(46), 0x0000);
-    EXPECT_EQ(image.Get(47), 0x12A4);
+    EXPECT_EQ(image.Get(47), 0x123A);
     EXPECT_EQ(image.Get(49), 0x1230);
     EXPECT_EQ(image.Get(50), 0x0000);
     EXPECT_EQ(image.Get(65), 0x5432);                 // last sent := radio ident
@@ -126,11 +159,11 @@ TEST_F(IdentsTest, GroupDigitOnlyWhereItLandsInToneFourOrFive)
     beeps = 0;
     EXPECT_EQ(TypeAt(mem, "", 0, "9x#0b"), "90");
     EXPECT_EQ(beeps, 3);
-    // A group digit the edit leaves where it stands stays, whatever the choice now.
+    // Digits go in wherever a group digit stands, whatever the choice now.
     selcall.group = 0;
     EXPECT_EQ(TypeAt(mem, "1234A", 1, "7", 1), "1734A");
-    EXPECT_EQ(TypeAt(mem, "123A", 0, "7"), "123A"); // would move it
-    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(TypeAt(mem, "123A", 0, "7"), "7123A");
+    EXPECT_EQ(beeps, 3);
     idents.hide();
 }
 
@@ -147,7 +180,7 @@ TEST_F(IdentsTest, TagKeysAndPastedTextObeyTheKeyRules)
     EXPECT_EQ(paste(idents.txtMem[1], "123a"), "123A");
     EXPECT_EQ(paste(idents.txtMem[1], "1a2"), "");      // group digit in tone 2
     EXPECT_EQ(paste(idents.txtMem[1], "12-3"), "");
-    // An edit that moves a group digit out of tones 4 and 5 is undone.
+    // Deleting in front of a group digit moves it; that is checked when the box is left.
     QLineEdit* box = idents.txtMem[1];
     box->setText("1234");
     box->end(false);
@@ -156,13 +189,13 @@ TEST_F(IdentsTest, TagKeysAndPastedTextObeyTheKeyRules)
     box->setCursorPosition(0);
     box->del();
     box->del();
-    EXPECT_EQ(box->text(), "234A");
+    EXPECT_EQ(box->text(), "34A");
     EXPECT_EQ(paste(idents.txtAlphaMem[1], "ab c"), "AB C");
     EXPECT_EQ(paste(idents.txtAlphaMem[1], "ab#"), "");
     idents.txtAlphaMem[7]->clear();
     Type(idents.txtAlphaMem[7], "ab #*");
     EXPECT_EQ(idents.txtAlphaMem[7]->text(), "AB *");
-    EXPECT_EQ(beeps, 5);
+    EXPECT_EQ(beeps, 4);
     Finish(idents, Press::Cancel);
 }
 
@@ -235,7 +268,7 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
 // button: OK is not the window's default.
 TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
 {
-    FillPattern();
+    FillIdentPattern();
     const TRadioImage::Words before = image.Snapshot();
     MessageBoxResponder boxes;
     boxes.answerAll(platform::IDOK);
@@ -272,6 +305,57 @@ TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
     EXPECT_FALSE(idents.isVisible());
     EXPECT_EQ(boxes.boxes().size(), 2u);
     EXPECT_EQ(image.Get(51), 0x1234);
+}
+
+// Digits, Backspace and Delete go in wherever a group digit stands; an ident whose group
+// digit stands where it may not is refused when the focus leaves it and on OK.
+TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
+{
+    selcall.group = 2; // up to 100: tone 4 or 5
+    FillIdentPattern();
+    image.Set(53, 0x123A);
+    image.Set(54, 0x4000); // memory 6: 123A4
+    const TRadioImage::Words before = image.Snapshot();
+    MessageBoxResponder boxes;
+    boxes.answerAll(platform::IDOK);
+    Show(idents);
+    Activate();
+    QLineEdit* box = idents.txtMem[6];
+    box->setFocus(Qt::TabFocusReason);
+    Key(box, 1, Qt::Key_Delete);
+    Key(box, 1, Qt::Key_Backspace);
+    box->end(false);
+    Type(box, "12");
+    EXPECT_EQ(box->text(), "3A412");
+    EXPECT_EQ(beeps, 0);
+
+    Leave(box, idents.txtMem[7]);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text.toStdString(),
+              "The group digit A may only be tone 4 or 5\rwhen sending Group calls up to 100.");
+    EXPECT_EQ(boxes.boxes()[0].caption.toStdString(), "Incorrect group digit");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0u);
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    idents.OKBtn->click();
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[1].text, boxes.boxes()[0].text);
+    EXPECT_TRUE(idents.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), box);
+
+    // On OK every box is checked, the ones never entered too.
+    box->setText("3412A");
+    idents.txtRadioIdent->setText("1A345");
+    idents.OKBtn->click();
+    ASSERT_EQ(boxes.boxes().size(), 3u);
+    EXPECT_EQ(boxes.boxes()[2].text.toStdString(), "The group digit A may only be used in a call memory.");
+    EXPECT_EQ(QApplication::focusWidget(), idents.txtRadioIdent);
+    EXPECT_TRUE(Changed(before).empty());
+
+    idents.txtRadioIdent->setText("12345");
+    Finish(idents, Press::OK);
+    EXPECT_FALSE(idents.isVisible());
+    EXPECT_EQ(image.Get(53), 0x3412);
+    EXPECT_EQ(image.Get(54), 0xA000);
 }
 
 TEST_F(IdentsTest, TelemetryBoxEnablesItsIdent)

@@ -69,6 +69,16 @@ TEST_F(SelcallTest, GroupCallsLeadInAndQuietMemory)
     EXPECT_EQ(image.Get(3), 0x2008);
 }
 
+TEST_F(SelcallTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
+{
+    FillPattern();
+    SetHighBits();
+    image.Set(37, std::int32_t(0xFFFFAB01u));
+    Run(selcall, {}, Press::OK);
+    EXPECT_EQ(WithoutHighBits(), (std::vector<int>{3, 4, 5, 6, 7, 35, 36, 37}));
+    EXPECT_EQ(image.Get(37), 0xAB01);
+}
+
 TEST_F(SelcallTest, DecoderOffDisablesAllButStoresUnchanged)
 {
     image.Set(3, 0x9D00);
