@@ -81,7 +81,7 @@ bool TfrmEditChannel2::CheckControls()
     const std::optional<int> units = kr72chan::ParseFrequency(entered);
     if (!units) {
         // A blank digit fails the conversion, shown as the application shows such errors.
-        platform::ShowException(platform::NotAnInteger(entered));
+        platform::ShowException(platform::NotAFloat(entered));
         txtRxFreq->setFocus();
         return false;
     }

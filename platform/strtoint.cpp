@@ -82,6 +82,11 @@ EConvertError NotAnInteger(const QString& text)
     return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+EConvertError NotAFloat(const QString& text)
+{
+    return EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+}
+
 int StrToInt(const QString& text)
 {
     int value = 0;

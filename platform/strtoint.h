@@ -1,4 +1,4 @@
-// Integer conversion as the platform does it.
+// Integer conversion as the platform does it, and its conversion errors.
 #pragma once
 
 #include <QString>
@@ -6,7 +6,7 @@
 
 namespace platform {
 
-// Raised for a text that is not an integer: "'<text>' is not a valid integer value".
+// Raised for a text that is not a number of the kind asked for.
 class EConvertError : public std::runtime_error {
 public:
     explicit EConvertError(const QString& message);
@@ -15,6 +15,8 @@ public:
 
 // The error a rejected text raises: "'<text>' is not a valid integer value".
 EConvertError NotAnInteger(const QString& text);
+// The error of a rejected decimal number: "'<text>' is not a valid floating point value".
+EConvertError NotAFloat(const QString& text);
 
 // Optional leading blanks and sign, then decimal, or hexadecimal after "$", "x", "X", "0x", "0X".
 // Out of 32-bit range or anything else throws EConvertError.

@@ -191,8 +191,8 @@ TEST_F(ChannelDataTest, FrequencyLimitsBlankDigitsAndKeys)
         EXPECT_EQ(boxes.boxes()[i].caption + boxes.boxes()[i].text,
                   "Invalid ValueValid values are 465.0000 to 485.0000. Please correct it");
     // A blank digit position fails the conversion: the application's standard error box.
-    EXPECT_EQ(boxes.boxes()[2].text.toStdString(), "'47 .5000' is not a valid integer value");
-    EXPECT_EQ(boxes.boxes()[4].text.toStdString(), "'470.00  ' is not a valid integer value");
+    EXPECT_EQ(boxes.boxes()[2].text.toStdString(), "'47 .5000' is not a valid floating point value");
+    EXPECT_EQ(boxes.boxes()[4].text.toStdString(), "'470.00  ' is not a valid floating point value");
     for (int i : {2, 4}) {
         EXPECT_EQ(boxes.boxes()[i].caption.toStdString(), QCoreApplication::applicationName().toStdString());
         EXPECT_EQ(boxes.boxes()[i].flags, 0x10u);
