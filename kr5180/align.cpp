@@ -7,6 +7,7 @@
 #include <platform/misc.h>
 #include <platform/msgbox.h>
 #include <platform/safefile.h>
+#include <widgets/wheelguard.h>
 
 #include <QButtonGroup>
 #include <QFile>
@@ -90,11 +91,14 @@ TformAlign::TformAlign(KR5100* radio, EEPROM* image, QWidget* parent)
     for (QPushButton* b : {ui->btnSetDefaultsTransmitter, ui->btnSetDefaultsReceiver, ui->btnSetDefaultsPLLref,
                            ui->btnSetDefaultsSMeter})
         connect(b, &QPushButton::clicked, this, [this, b] { btnSetDefaultsClick(b); });
-    for (QSpinBox* ud : findChildren<QSpinBox*>())
+    for (QSpinBox* ud : findChildren<QSpinBox*>()) {
         connect(ud, &QSpinBox::valueChanged, this, [this, ud] {
             if (!loading)
                 udAlignClick(ud);
         });
+        // A value change reaches the radio: the wheel changes only the box with the focus.
+        TWheelGuard::Install(ud);
+    }
 
     if (!formAlign)
         formAlign = this;

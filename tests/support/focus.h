@@ -1,5 +1,5 @@
 // Keyboard focus and the pointer in tests: where Tab goes from a control, what a walk
-// with Tab reaches, the window's tab chain by name, and a mouse move over a widget.
+// with Tab reaches, the window's tab chain by name, and a mouse move or wheel over a widget.
 #pragma once
 
 #include <QStringList>
@@ -17,5 +17,7 @@ std::set<QWidget*> TabThrough(QWidget& window, QWidget* first, int steps = 60);
 QStringList TabChain(QWidget& window);
 // A mouse move (no button) sent to w, as the pointer crossing it gives.
 void MouseMove(QWidget* w);
+// Wheel notches (up when positive) over w, as scrolling with the pointer on it gives.
+void WheelOver(QWidget* w, int notches = 1);
 
 } // namespace testsupport
