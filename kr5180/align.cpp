@@ -424,8 +424,10 @@ void TformAlign::TimerRSSITimer()
 {
     int reading = OfflineRssi;
     // A reading that did not arrive leaves the box empty, never showing an old value.
+    // While a timed-out poll's reply may still come, a tick sends nothing: that reply
+    // would be taken for this poll's.
     QString text;
-    if (offline || radio->ReadAdc(rssiChannel, &reading) == 0)
+    if (offline || (radio->LateReplyDue() == 0 && radio->ReadAdc(rssiChannel, &reading) == 0))
         text = QString::number(reading);
     if (pollMode == 1)
         ui->editRSSI->setText(text);
@@ -453,6 +455,9 @@ void TformAlign::CalibrateSMeter(int which)
 
     int sum = 0;
     bool failed = false;
+    // A poll's late reply must not count as the first sample.
+    if (!offline)
+        radio->WaitLateReply();
     for (int i = 0; i < SMeterSamples; ++i) {
         int reading = OfflineSMeterReading;
         if (offline) {
