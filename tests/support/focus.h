@@ -1,5 +1,5 @@
 // Keyboard focus and the pointer in tests: where Tab goes from a control, what a walk
-// with Tab reaches, the window's tab chain by name, and a mouse move or wheel over a widget.
+// with Tab reaches, the window's tab chain by name, and a mouse move over a widget.
 #pragma once
 
 #include <QStringList>
