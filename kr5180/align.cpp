@@ -7,6 +7,7 @@
 #include <platform/misc.h>
 #include <platform/msgbox.h>
 #include <platform/safefile.h>
+#include <widgets/wheelguard.h>
 
 #include <QButtonGroup>
 #include <QFile>
@@ -90,11 +91,14 @@ TformAlign::TformAlign(KR5100* radio, EEPROM* image, QWidget* parent)
     for (QPushButton* b : {ui->btnSetDefaultsTransmitter, ui->btnSetDefaultsReceiver, ui->btnSetDefaultsPLLref,
                            ui->btnSetDefaultsSMeter})
         connect(b, &QPushButton::clicked, this, [this, b] { btnSetDefaultsClick(b); });
-    for (QSpinBox* ud : findChildren<QSpinBox*>())
+    for (QSpinBox* ud : findChildren<QSpinBox*>()) {
         connect(ud, &QSpinBox::valueChanged, this, [this, ud] {
             if (!loading)
                 udAlignClick(ud);
         });
+        // A value change reaches the radio: the wheel changes only the box with the focus.
+        TWheelGuard::Install(ud);
+    }
 
     if (!formAlign)
         formAlign = this;
@@ -420,8 +424,10 @@ void TformAlign::TimerRSSITimer()
 {
     int reading = OfflineRssi;
     // A reading that did not arrive leaves the box empty, never showing an old value.
+    // While a timed-out poll's reply may still come, a tick sends nothing: that reply
+    // would be taken for this poll's.
     QString text;
-    if (offline || radio->ReadAdc(rssiChannel, &reading) == 0)
+    if (offline || (radio->LateReplyDue() == 0 && radio->ReadAdc(rssiChannel, &reading) == 0))
         text = QString::number(reading);
     if (pollMode == 1)
         ui->editRSSI->setText(text);
@@ -449,6 +455,9 @@ void TformAlign::CalibrateSMeter(int which)
 
     int sum = 0;
     bool failed = false;
+    // A poll's late reply must not count as the first sample.
+    if (!offline)
+        radio->WaitLateReply();
     for (int i = 0; i < SMeterSamples; ++i) {
         int reading = OfflineSMeterReading;
         if (offline) {

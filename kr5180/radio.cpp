@@ -75,6 +75,17 @@ int KR5100::Transact(RadioPacket& req, RadioPacket& rep)
     return 1;
 }
 
+int KR5100::LateReplyDue() const
+{
+    return serialPort ? serialPort->LateReplyDue() : 0;
+}
+
+void KR5100::WaitLateReply() const
+{
+    if (serialPort)
+        serialPort->WaitLateReply();
+}
+
 int KR5100::HandleReply(const RadioPacket& rep)
 {
     if (rep.length < 1)

@@ -24,6 +24,11 @@ public:
     int HandleReply(const RadioPacket& reply);
     // "v1.05A"; returns 0 and an empty text while no version is known, else 1.
     int GetFirmwareText(std::string& text) const;
+    // Replies carry nothing that pairs them with their request: after a time-out, the
+    // milliseconds its reply may still come in and be taken for the next one's (0: none
+    // can); WaitLateReply waits until none can.
+    int LateReplyDue() const;
+    void WaitLateReply() const;
 
     // Command operations; "ok/fail" ones return 0 on success, 1 on failure.
     int QueryVersion();

@@ -23,7 +23,8 @@ SerialPort::SerialPort()
       receiver(std::make_unique<navar_Protocol>()),
       outgoingLength(0),
       outgoingPending(false),
-      receivedLength(0)
+      receivedLength(0),
+      lateReplyDue(false)
 {
     std::strcpy(portName, "COM1");
     std::memset(outgoing, 0, sizeof outgoing);
@@ -63,6 +64,7 @@ bool SerialPort::SerialPortOpen(const char* name, int baud)
     {
         std::lock_guard<std::mutex> lock(receiveLock);
         receivedLength = 0;
+        lateReplyDue = false;
     }
 
     try {
@@ -136,8 +138,14 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
 {
     if (!SerialPortIsOpen())
         return 0;
-    if (!frameReceived->wait(replyTimeout))
+    if (!frameReceived->wait(replyTimeout)) {
+        std::lock_guard<std::mutex> lock(receiveLock);
+        if (!frameReceived->isSet()) {
+            lateReplyDue = true;
+            lateReplyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeout);
+        }
         return WaitTimeoutCode;
+    }
     std::lock_guard<std::mutex> lock(receiveLock);
     // Reset under the lock: a frame published after this point sets the event again.
     frameReceived->reset();
@@ -148,6 +156,28 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
             *length = receivedLength;
     }
     return 0;
+}
+
+int SerialPort::LateReplyDue()
+{
+    if (!SerialPortIsOpen())
+        return 0;
+    std::lock_guard<std::mutex> lock(receiveLock);
+    if (!lateReplyDue)
+        return 0;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(lateReplyUntil - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+        lateReplyDue = false;
+        return 0;
+    }
+    return static_cast<int>(left.count());
+}
+
+void SerialPort::WaitLateReply()
+{
+    // A frame arriving sets the event and ends the wait; the deadline ends it otherwise.
+    for (int left = LateReplyDue(); left > 0; left = LateReplyDue())
+        frameReceived->wait(left);
 }
 
 int SerialPort::ReaderThread(SerialPort* port)
@@ -174,6 +204,7 @@ int SerialPort::ReaderThread(SerialPort* port)
                 continue;
             std::memcpy(port->received, frame, static_cast<std::size_t>(len));
             port->receivedLength = len;
+            port->lateReplyDue = false;
             port->frameReceived->set();
         }
     }

@@ -8,6 +8,7 @@
 #include <platform/event.h>
 #include <platform/serial_device.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,12 @@ public:
     int SerialPortSend(const std::uint8_t* bytes, int length);
     // 0 when a reply was delivered (or the port is closed), 258 on time-out.
     int SerialPortWaitReply(std::uint8_t* dest, int* length);
+    // After a time-out the reply may still come, and nothing tells it from the next
+    // request's. It is counted as gone once a frame has arrived since (it, forgotten at the
+    // next send) or one more reply time-out has passed. Milliseconds until then, else 0.
+    int LateReplyDue();
+    // Waits until no late reply is due (at most one reply time-out).
+    void WaitLateReply();
 
     const char* PortName() const { return portName; }
     int BaudRate() const { return baudRate; }
@@ -60,5 +67,7 @@ private:
     bool outgoingPending;   // handed over, not yet framed by the writer
     std::uint8_t received[PayloadSize];
     int receivedLength;
+    bool lateReplyDue;      // a wait timed out and no frame has arrived since
+    std::chrono::steady_clock::time_point lateReplyUntil;
 };
 extern SerialPort* serialPort;

@@ -5,6 +5,9 @@
 
 #include "align.h"
 
+#include "support/focus.h"
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,11 +45,11 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QString Text(const char* name) const
+    std::string Text(const char* name) const
     {
         if (auto* e = align->findChild<QLineEdit*>(QString::fromLatin1(name)))
-            return e->text();
-        return Get<QLabel>(name)->text();
+            return e->text().toStdString();
+        return Get<QLabel>(name)->text().toStdString();
     }
     void Press(const char* name) { Get<QPushButton>(name)->click(); }
 
@@ -167,6 +170,76 @@ TEST_F(AlignTest, SixteenReadingsGiveTheirMeanAndAFailedWriteIsReported)
     Get<QTabWidget>("PageControl1")->setCurrentIndex(1);
     EXPECT_FALSE(align->TimerRSSI->isActive());
     EXPECT_FALSE(Get<QCheckBox>("chk_rssipolling2")->isChecked());
+}
+
+TEST_F(AlignTest, TheWheelChangesOnlyTheBoxWithTheFocus)
+{
+    for (bool offline : {true, false}) {
+        SCOPED_TRACE(offline);
+        Open(offline);
+        auto* mod = Get<QSpinBox>("udMod");
+        const int before = mod->value();
+        // Scrolling with the pointer over a box that lacks the focus changes nothing.
+        QApplication::setActiveWindow(align.get());
+        Get<QPushButton>("btnClose")->setFocus();
+        testsupport::WheelOver(mod);
+        EXPECT_EQ(mod->value(), before);
+        EXPECT_EQ(eepromImage->GetByte(ee::Modulation), before);
+        EXPECT_NE(mod->focusPolicy(), Qt::WheelFocus) << "the wheel would give it the focus first";
+        EXPECT_TRUE(radio->requests().empty());
+
+        mod->setFocus();
+        ASSERT_TRUE(mod->hasFocus());
+        testsupport::WheelOver(mod);
+        EXPECT_EQ(mod->value(), before + 1);
+        EXPECT_EQ(eepromImage->GetByte(ee::Modulation), before + 1);
+        const Bytes write{0xA1, 0x00, ee::Modulation, static_cast<std::uint8_t>(before + 1)};
+        EXPECT_EQ(radio->requests(), offline ? std::vector<Bytes>{} : std::vector<Bytes>{write});
+        align->close();
+    }
+}
+
+TEST_F(AlignTest, ALateRssiReplyIsNeverTakenForALaterReading)
+{
+    Open(false);
+    radio->queueAdc(3, {10, 20, 30, 40, 50, 200, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112,
+                        113, 114, 115});
+    radio->delayReply(2, 400); // 150 ms after its time-out
+    radio->dropReply(4);
+    Get<QCheckBox>("chk_rssipolling")->click();
+    auto pollUntilShown = [&] {
+        return testsupport::WaitFor([&] {
+            align->TimerRSSITimer();
+            return !Text("editRSSI").empty();
+        });
+    };
+
+    align->TimerRSSITimer();
+    EXPECT_EQ(Text("editRSSI"), "10");
+    align->TimerRSSITimer(); // times out
+    EXPECT_EQ(Text("editRSSI"), "");
+    align->TimerRSSITimer(); // the overdue tick, before the late reply comes
+    EXPECT_EQ(Text("editRSSI"), "");
+    // Polling resumes once the late reply is in: each reading answers its own request.
+    ASSERT_TRUE(pollUntilShown());
+    EXPECT_EQ(Text("editRSSI"), "30");
+    EXPECT_EQ(radio->requestCount(), 3);
+
+    // A reply that never comes: polling resumes once it can no longer arrive.
+    align->TimerRSSITimer();
+    EXPECT_EQ(Text("editRSSI"), "");
+    ASSERT_TRUE(pollUntilShown());
+    EXPECT_EQ(Text("editRSSI"), "50");
+    EXPECT_EQ(radio->requestCount(), 5);
+
+    // The S-meter samples wait for a poll's late reply before the first of them.
+    radio->delayReply(6, 400);
+    align->TimerRSSITimer();
+    EXPECT_EQ(Text("editRSSI"), "");
+    Press("btnSetS1");
+    EXPECT_EQ(eepromImage->GetByte(ee::SMeterS1), 107);
+    EXPECT_EQ(radio->requests().back(), (Bytes{0xA1, 0x00, ee::SMeterS1, 107}));
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(AlignTest, SetDefaultsFromTheFile)

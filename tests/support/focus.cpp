@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace testsupport {
@@ -66,6 +67,14 @@ void MouseMove(QWidget* w)
 {
     const QPointF local(w->width() / 2.0, w->height() / 2.0);
     QMouseEvent ev(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
+}
+
+void WheelOver(QWidget* w, int notches)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    QWheelEvent ev(local, w->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &ev);
 }
 

@@ -21,5 +21,7 @@ QStringList TabChain(QWidget& window);
 void PressEnter(QWidget* control);
 // A mouse move (no button) sent to w, as the pointer crossing it gives.
 void MouseMove(QWidget* w);
+// Wheel notches (up when positive) over w, as scrolling with the pointer on it gives.
+void WheelOver(QWidget* w, int notches = 1);
 
 } // namespace testsupport

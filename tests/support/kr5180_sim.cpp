@@ -268,6 +268,8 @@ void Kr5180Sim::onFrame(const Bytes& payload, bool ok, Clock::time_point started
         splitAt = splitAt_;
         baud = baud_;
         delayMs = delayMs_;
+        if (auto late = delayed_.find(index); late != delayed_.end())
+            delayMs += late->second;
         reqTime = requestWireTime_;
     }
 
@@ -649,6 +651,12 @@ void Kr5180Sim::setReplyDelayMs(int ms)
 {
     std::lock_guard<std::mutex> lk(mutex_);
     delayMs_ = std::max(0, ms);
+}
+
+void Kr5180Sim::delayReply(int requestIndex, int ms)
+{
+    std::lock_guard<std::mutex> lk(mutex_);
+    delayed_[requestIndex] = std::max(0, ms);
 }
 
 void Kr5180Sim::dropReply(int requestIndex)

@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -76,6 +77,8 @@ public:
     // ---- fault knobs ----
     void setSilent(bool on);                        // receive and log, answer nothing, change nothing
     void setReplyDelayMs(int ms);
+    // The reply to this request (1-based, as dropReply) comes ms later than the others.
+    void delayReply(int requestIndex, int ms);
     void dropReply(int requestIndex);               // 1-based count of requests since start/clearLog
     void setDroppedReplies(const std::set<int>& requestIndices);
     void dropNextReplies(int count);                // the next `count` replies are not sent
@@ -152,6 +155,7 @@ private:
     bool silent_ = false;
     int delayMs_ = 0;
     std::set<int> dropped_;
+    std::map<int, int> delayed_;                    // request index -> extra delay, ms
     int dropNext_ = 0;
     std::optional<Bytes> extra_;
     bool extraBefore_ = true, extraEvery_ = false;
