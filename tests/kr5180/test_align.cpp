@@ -172,7 +172,7 @@ TEST_F(AlignTest, SixteenReadingsGiveTheirMeanAndAFailedWriteIsReported)
     EXPECT_FALSE(Get<QCheckBox>("chk_rssipolling2")->isChecked());
 }
 
-TEST_F(AlignTest, TheWheelChangesOnlyTheBoxWithTheFocus)
+TEST_F(AlignTest, TheWheelAndTypedTextChangeOnlyWhatTheUserMeant)
 {
     for (bool offline : {true, false}) {
         SCOPED_TRACE(offline);
@@ -195,6 +195,13 @@ TEST_F(AlignTest, TheWheelChangesOnlyTheBoxWithTheFocus)
         EXPECT_EQ(eepromImage->GetByte(ee::Modulation), before + 1);
         const Bytes write{0xA1, 0x00, ee::Modulation, static_cast<std::uint8_t>(before + 1)};
         EXPECT_EQ(radio->requests(), offline ? std::vector<Bytes>{} : std::vector<Bytes>{write});
+
+        // A pasted number with a group separator is no number: nothing changes.
+        radio->clearLog();
+        mod->findChild<QLineEdit*>()->setText("1,00");
+        mod->interpretText();
+        EXPECT_EQ(mod->value(), before + 1);
+        EXPECT_TRUE(radio->requests().empty());
         align->close();
     }
 }
