@@ -144,6 +144,9 @@ public:
     QTimer* timer_rw = nullptr;
 
     void reject() override; // Esc acts as the Cancel button
+    // A read or write asked for while the port is closed ends at once with the "No port."
+    // box (result 2) and the dialog is not shown; otherwise the dialog runs the transfer.
+    int exec() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
