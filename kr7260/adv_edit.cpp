@@ -25,6 +25,19 @@ constexpr int DefaultsLastWord = 8;
 constexpr std::int32_t NotRead = -1;
 
 QString Milliseconds(int position) { return QString::number(position * 10) + " mSec"; }
+
+// Keeps live levels out of the image while it lives, then puts the gate back as it was.
+class LiveGateShut {
+public:
+    explicit LiveGateShut(TRadioImage& image) : image_(image), was_(image.SetLiveGate(false)) {}
+    ~LiveGateShut() { image_.SetLiveGate(was_); }
+    LiveGateShut(const LiveGateShut&) = delete;
+    LiveGateShut& operator=(const LiveGateShut&) = delete;
+
+private:
+    TRadioImage& image_;
+    bool was_;
+};
 } // namespace
 
 std::uint8_t SquelchSlope(int potPercent, int threshold, int tight)
@@ -257,6 +270,9 @@ void TfrmAdvanced::btnSMeterDefaultsClick()
 {
     using kr72map::WordSMeter;
     TRadioImage& img = image();
+    // A level the radio sends meanwhile must not change the default word 1 the write
+    // carries, nor the words the editor gets back.
+    const LiveGateShut shut(img);
     const TRadioImage::Words saved = img.Snapshot();
     if (!LoadDefaultFile()) {
         img.Assign(saved);

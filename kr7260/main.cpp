@@ -24,7 +24,6 @@
 #include <platform/application.h>
 #include <platform/msgbox.h>
 #include <platform/registry.h>
-#include <platform/serial_device.h>
 #include <platform/single_instance.h>
 #include <platform/window.h>
 
@@ -39,9 +38,6 @@
 #include <QTime>
 #include <QTimer>
 
-#include <cstdio>
-#include <string>
-
 TMainForm* MainForm = nullptr;
 bool FirstActivation = true;
 
@@ -55,15 +51,6 @@ const char* const DefaultFile = "defkr72.mem";
 namespace {
 const char* const MainCaption = "Navar KR7260 Programmer PV4410.1.01";
 const char* const FileFilter = "Programming Files (*.mem)|*.mem|All Files (*.*)|*.*";
-
-void ShowNoPortBox(int port)
-{
-    // Which device, why, and what to do: behind the box's details and on standard error.
-    const std::string name = "COM" + std::to_string(port);
-    const QString why = QString::fromStdString(platform::PortOpenFailure(name));
-    std::fprintf(stderr, "There is a problem opening %s: %s\n", name.c_str(), qPrintable(QString(why).replace('\n', ' ')));
-    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION, why);
-}
 
 // The outcome of loading or saving a file: the status line on success, a box for a file
 // that was opened but could not be read or written (a file that cannot be opened is left
@@ -304,9 +291,11 @@ void TMainForm::SpeedBtnClick(QObject* sender)
     if (sender == btnWriteRadio || sender == mnuWriteRadio) {
         if (platform::MessageBox("All current radio data will be lost", "Write to radio?", confirm) != IDOK)
             return;
-        RadioImage.Modify(kr72map::WordFixedChannel, 0x00FF, 0x0A00);
         if (!frmReadWrite)
             return;
+        // Without the port no transfer runs, and the image stays as it was.
+        if (frmReadWrite->PortReady())
+            RadioImage.Modify(kr72map::WordFixedChannel, 0x00FF, 0x0A00);
         frmReadWrite->StartAddress = 2;
         frmReadWrite->EndAddress = 127;
         frmReadWrite->TransferMode = kr72state::TransferWrite;

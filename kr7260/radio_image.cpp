@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <platform/safefile.h>
 
+#include <utility>
+
 namespace kr72map {
 QString ChannelName(int index)
 {
@@ -66,10 +68,10 @@ void TRadioImage::ModifyLive(int k, std::int32_t andMask, std::int32_t orMask)
         words_[k] = (words_[k] & andMask) | orMask;
 }
 
-void TRadioImage::SetLiveGate(bool open)
+bool TRadioImage::SetLiveGate(bool open)
 {
     std::lock_guard lock(mutex_);
-    liveGate_ = open;
+    return std::exchange(liveGate_, open);
 }
 
 TRadioImage::Words TRadioImage::Snapshot() const

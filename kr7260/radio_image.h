@@ -81,10 +81,11 @@ public:
     // Word k := (word k AND andMask) OR orMask, as one step.
     void Modify(int k, std::int32_t andMask, std::int32_t orMask);
     // The same for a level the radio reports unasked-for timing (S-meter replies): it
-    // lands only while the gate is open. The gate and the change share the lock, so
-    // once a window has closed the gate no late reply can undo its restore.
+    // lands only while the gate is open. The gate starts closed; the gate and the change
+    // share the lock, so once a window has closed the gate no late reply can undo its
+    // restore. SetLiveGate returns the gate as it was.
     void ModifyLive(int k, std::int32_t andMask, std::int32_t orMask);
-    void SetLiveGate(bool open);
+    bool SetLiveGate(bool open);
 
     Words Snapshot() const;
     void Assign(const Words& words);
@@ -109,5 +110,5 @@ public:
 private:
     mutable std::mutex mutex_;
     Words words_{};
-    bool liveGate_ = true;
+    bool liveGate_ = false;
 };

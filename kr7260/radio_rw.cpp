@@ -209,6 +209,12 @@ bool TTransferCore::ReplyTimeLeft() const
     return Now().time_since_epoch().count() < ReplyDeadline.load();
 }
 
+bool TTransferCore::PortReady() const
+{
+    const TfrmSerial* l = link();
+    return l && l->PortOpen.load();
+}
+
 void TTransferCore::CancelPressed()
 {
     if (!Finished.load()) {
@@ -260,6 +266,20 @@ void TfrmReadWrite::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+int TfrmReadWrite::exec()
+{
+    const int mode = TransferMode.load();
+    if ((mode == kr72state::TransferRead || mode == kr72state::TransferWrite) && !PortReady()) {
+        // No parser thread runs to take a step: the transfer ends before it starts.
+        TransferMode = kr72state::TransferIdle;
+        const TfrmSerial* l = link();
+        ShowNoPortBox(l ? l->PortNumber.load() : 0);
+        setResult(2);
+        return 2;
+    }
+    return QDialog::exec();
 }
 
 void TfrmReadWrite::FormShow()

@@ -94,6 +94,11 @@ public:
     void SendSetSMeterS1();                   // sub-code 2
     void SendSetSMeterS9();                   // sub-code 3
 
+    // True while either machine is between its start and its end (it owns the image).
+    bool Running() const { return ReadState.load() != kr72state::Idle || WriteState.load() != kr72state::Idle; }
+    // True when the link's port is open, so a transfer can make progress.
+    bool PortReady() const;
+
     // A request has just gone out: its reply has ReplyAllowance from now.
     void StartReplyWait();
     // True while the request in flight may still be answered.
@@ -139,6 +144,9 @@ public:
     QTimer* timer_rw = nullptr;
 
     void reject() override; // Esc acts as the Cancel button
+    // A read or write asked for while the port is closed ends at once with the "No port."
+    // box (result 2) and the dialog is not shown; otherwise the dialog runs the transfer.
+    int exec() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -210,12 +210,14 @@ void rs232_processor::ParseFrameAt(int terminatorPos)
         const int sub = take();
         const int b1 = take();
         const int b0 = take();
+        // A running transfer owns the image: a level arriving meanwhile stays out of it.
+        TRadioImage* image = transfer && transfer->Running() ? nullptr : link_.Image.load();
         if (sub == LiveSetS1) {
-            if (TRadioImage* image = link_.Image)
+            if (image)
                 image->ModifyLive(kr72map::WordSMeter, ~std::int32_t(0xFF00), std::int32_t(b0) << 8);
             emit link_.sMeterLevel(LiveSetS1, b0);
         } else if (sub == LiveSetS9) {
-            if (TRadioImage* image = link_.Image)
+            if (image)
                 image->ModifyLive(kr72map::WordSMeter, ~std::int32_t(0x00FF), std::int32_t(b0));
             emit link_.sMeterLevel(LiveSetS9, b0);
         } else if (sub == LiveBusyRssi) {

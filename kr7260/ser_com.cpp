@@ -5,6 +5,10 @@
 #include "rs232_com.h"
 
 #include <platform/msgbox.h>
+#include <platform/serial_device.h>
+
+#include <cstdio>
+#include <string>
 
 TfrmSerial* frmSerial = nullptr;
 
@@ -27,6 +31,7 @@ bool TfrmSerial::OpenPort(int portNumber)
 {
     if (portNumber < 1 || portNumber > 4)
         return false;
+    PortNumber = portNumber;
     if (PortOpen)
         ClosePort();
     const std::string name = "COM" + std::to_string(portNumber);
@@ -123,4 +128,13 @@ int TfrmSerial::AskBox(const QString& text, const QString& caption, unsigned fla
     // ClosePort sets StopEvent before it joins, so closing the port during the box
     // cannot deadlock.
     return platform::MessageBoxUnlessStopped(text, caption, flags, StopEvent);
+}
+
+void ShowNoPortBox(int portNumber)
+{
+    const std::string name = "COM" + std::to_string(portNumber);
+    const QString why = QString::fromStdString(platform::PortOpenFailure(name));
+    if (!why.isEmpty())
+        std::fprintf(stderr, "There is a problem opening %s: %s\n", name.c_str(), qPrintable(QString(why).replace('\n', ' ')));
+    platform::MessageBox("There is a problem opening the Com port.", "No port.", platform::MB_ICONEXCLAMATION, why);
 }

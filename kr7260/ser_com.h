@@ -68,6 +68,7 @@ public:
     platform::SerialDevice Port;
     platform::Event ReceiveEvent{false};       // auto-reset: the parser's one wake-up
     std::atomic<bool> PortOpen{false};
+    std::atomic<int> PortNumber{0};            // the port OpenPort was last asked for (1..4)
 
     // Receive ring. Written only by the parser thread; ResetReceiveRing (any thread) changes
     // the indices only while ParserBusy is clear, under the ring lock.
@@ -116,3 +117,7 @@ private:
 };
 
 extern TfrmSerial* frmSerial;
+
+// "There is a problem opening the Com port." ("No port.", exclamation); its details and
+// standard error say which device COMn reaches, why it failed and what to do.
+void ShowNoPortBox(int portNumber);

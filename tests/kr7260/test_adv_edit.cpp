@@ -267,6 +267,30 @@ TEST_F(SquelchWindow, DefaultLevelsChangeNoRadioWordButWord1)
     EXPECT_EQ(img.Get(1), kDefaultLevels);
 }
 
+TEST_F(SquelchWindow, DefaultLevelsIgnoreALiveLevelArrivingMeanwhile)
+{
+    // An S1 level the radio sends unasked after any reply of the read (5 replies) or of
+    // the write (7 more) must neither reach the radio nor the image.
+    TRadioImage& img = MainForm->RadioImage;
+    std::array<std::uint16_t, Kr7260Sim::kWords> expected = radio_;
+    expected[1] = kDefaultLevels;
+    TransferCloser closer;
+    for (int n = 4; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        sim_->setMemory(radio_);
+        sim_->clearLog();
+        sim_->sendUnsolicitedAfterReply(n, Kr7260Sim::Frame(LiveValue, {0x55, 0, LiveSetS1, 0}));
+        closer.texts.clear();
+        Open([&](TfrmAdvanced& w) {
+            w.btnSMeterDefaults->click();
+            EXPECT_EQ(img.Get(1), kDefaultLevels);
+        }, &TfrmAdvanced::OKBtn);
+        EXPECT_EQ(closer.texts, (std::vector<QString>{"Data successfully written to radio!"}));
+        EXPECT_EQ(sim_->memory(), expected);
+        EXPECT_EQ(img.Get(1), kDefaultLevels);
+    }
+}
+
 TEST_F(SquelchWindow, DefaultLevelsWithoutTheFileOrAReadWriteNothing)
 {
     TRadioImage& img = MainForm->RadioImage;

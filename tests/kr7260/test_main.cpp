@@ -360,6 +360,39 @@ TEST_F(MainWindowTest, WriteToRadioForcesWord2HighByteOnlyWhenConfirmed)
         ASSERT_EQ(sim_->word(k), 0x300 + k) << "word " << k;
 }
 
+TEST_F(MainWindowTest, TransfersWithThePortClosedEndAtOnceWithTheNoPortBox)
+{
+    // COM3 has no device: its open fails and the port stays closed.
+    MainForm->ComPortNumber = 3;
+    {
+        MessageBoxResponder boxes;
+        boxes.expect(platform::IDOK);
+        ASSERT_FALSE(MainForm->OpenComPort());
+    }
+    FillImage(0x300);
+    MainForm->RadioImage.Set(2, 0x1202);
+    const TRadioImage::Words before = MainForm->RadioImage.Snapshot();
+    for (QAction* item : {MainForm->mnuReadRadio, MainForm->mnuWriteRadio}) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        MessageBoxResponder boxes;
+        boxes.expect(platform::IDOK); // the confirmation
+        boxes.expect(platform::IDOK);
+        // No transfer dialog is left waiting (one would be cancelled here).
+        ModalHandler dialog([](QWidget*) { frmReadWrite->btnCancel->click(); }, 1000);
+        item->trigger();
+        EXPECT_FALSE(dialog.ran());
+        ASSERT_EQ(boxes.boxes().size(), 2u);
+        EXPECT_EQ(boxes.boxes()[1].text, "There is a problem opening the Com port.");
+        EXPECT_EQ(boxes.boxes()[1].caption, "No port.");
+        EXPECT_EQ(boxes.boxes()[1].flags, 0x30u);
+        EXPECT_EQ(boxes.boxes()[1].detail, "COM3 is " + tmp_.filePath("no-such-tty")
+                                               + ".\nNot present: see the README's Serial ports.");
+        EXPECT_EQ(frmReadWrite->TransferMode, kr72state::TransferIdle);
+        EXPECT_EQ(MainForm->RadioImage.Snapshot(), before);
+    }
+    EXPECT_TRUE(sim_->requests().empty());
+}
+
 // ---------------------------------------------------------------- port dialog and exit
 
 TEST_F(MainWindowTest, PortDialogChangesThePortAndReopens)

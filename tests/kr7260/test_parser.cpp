@@ -119,6 +119,7 @@ TEST_F(Parser, VersionReplies)
 TEST_F(Parser, LiveValueRepliesSetWordOneAndReportLevels)
 {
     image.Set(1, 0x7F0033);
+    image.SetLiveGate(true); // as the squelch window opens it
     std::vector<std::pair<int, int>> levels;
     QObject::connect(&link, &TfrmSerial::sMeterLevel, [&](int s, int v) { levels.push_back({s, v}); });
     link.LastReply = WriteBlock;
@@ -134,6 +135,24 @@ TEST_F(Parser, LiveValueRepliesSetWordOneAndReportLevels)
     EXPECT_EQ(image.Get(1), 0x7F4021);
     EXPECT_EQ(levels, (std::vector<std::pair<int, int>>{{2, 64}, {3, 0x21}}));
     EXPECT_EQ(link.LastReply, WriteBlock); // never changed by a live reply
+}
+
+TEST_F(Parser, LiveLevelsReachWordOneOnlyThroughTheOpenGateAndNeverDuringATransfer)
+{
+    image.Set(1, 0x1234);
+    const Bytes s1 = frame({0x40, 0, LiveSetS1, 0}, LiveValue);
+    feed(s1); // the gate starts closed: no window has opened it
+    EXPECT_EQ(image.Get(1), 0x1234);
+
+    image.SetLiveGate(true);
+    for (auto* state : {&transfer.ReadState, &transfer.WriteState}) {
+        *state = 10; // a transfer runs
+        feed(s1);
+        EXPECT_EQ(image.Get(1), 0x1234);
+        *state = kr72state::Idle;
+    }
+    feed(s1);
+    EXPECT_EQ(image.Get(1), 0x4034);
 }
 
 TEST_F(Parser, SingleWordRepliesCountOnlyForTheirAddress)
@@ -230,6 +249,7 @@ TEST(LinkThreads, RepliesFromTheLineReachTheParserAndCloseJoins)
     link.Image = &image;
     link.Transfer = &transfer;
     transfer.Link = &link;
+    image.SetLiveGate(true);
     EXPECT_FALSE(link.OpenPort(0));
     EXPECT_FALSE(link.OpenPort(5));
     ASSERT_TRUE(link.OpenPort(3));
