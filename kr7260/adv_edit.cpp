@@ -240,13 +240,15 @@ void TfrmAdvanced::Timer1Timer()
     lblRssi->setText("RSSI = " + QString::number(l->RssiLevel.load()));
 }
 
-void TfrmAdvanced::SMeterReply(int subCode, int value)
+void TfrmAdvanced::SMeterReply(int subCode, int)
 {
-    // The parser has put the level into image word 1 already.
+    // The box shows what word 1 holds: the parser has put the level there already, or
+    // kept it out (gate shut, a transfer running), and then the box is left as it was.
+    const std::int32_t word1 = image().Get(kr72map::WordSMeter);
     if (subCode == kr72wire::LiveSetS1)
-        txtS0->setText(QString::number(value));
+        txtS0->setText(QString::number((word1 >> 8) & 0xFF));
     else if (subCode == kr72wire::LiveSetS9)
-        txtS9->setText(QString::number(value));
+        txtS9->setText(QString::number(word1 & 0xFF));
 }
 
 bool TfrmAdvanced::LoadDefaultFile()

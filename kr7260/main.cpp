@@ -304,6 +304,8 @@ void TMainForm::SpeedBtnClick(QObject* sender)
     } else if (sender == btnReadRadio || sender == mnuReadRadio) {
         if (platform::MessageBox("All current edit data will be lost", "Read from Radio?", confirm) != IDOK)
             return;
+        // Without the port no read is tried: the image and the status stay as they were.
+        const bool tried = !frmReadWrite || frmReadWrite->PortReady();
         if (frmReadWrite) {
             frmReadWrite->StartAddress = 0;
             frmReadWrite->EndAddress = 127;
@@ -311,7 +313,8 @@ void TMainForm::SpeedBtnClick(QObject* sender)
             frmReadWrite->ShowResult = 1;
             frmReadWrite->exec();
         }
-        SetStatusText(0, "Current Radio data loaded");
+        if (tried)
+            SetStatusText(0, "Current Radio data loaded");
     } else if (sender == btnFileOpen || sender == mnuFileOpen) {
         if (platform::MessageBox("All current data will be lost", "Read from file?", confirm) != IDOK)
             return;

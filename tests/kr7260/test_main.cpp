@@ -372,6 +372,7 @@ TEST_F(MainWindowTest, TransfersWithThePortClosedEndAtOnceWithTheNoPortBox)
     FillImage(0x300);
     MainForm->RadioImage.Set(2, 0x1202);
     const TRadioImage::Words before = MainForm->RadioImage.Snapshot();
+    const QString status = MainForm->StatusText(0);
     for (QAction* item : {MainForm->mnuReadRadio, MainForm->mnuWriteRadio}) {
         SCOPED_TRACE(item->objectName().toStdString());
         MessageBoxResponder boxes;
@@ -389,6 +390,7 @@ TEST_F(MainWindowTest, TransfersWithThePortClosedEndAtOnceWithTheNoPortBox)
                                                + ".\nNot present: see the README's Serial ports.");
         EXPECT_EQ(frmReadWrite->TransferMode, kr72state::TransferIdle);
         EXPECT_EQ(MainForm->RadioImage.Snapshot(), before);
+        EXPECT_EQ(MainForm->StatusText(0), status); // no "Current Radio data loaded"
     }
     EXPECT_TRUE(sim_->requests().empty());
 }
