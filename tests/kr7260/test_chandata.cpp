@@ -112,7 +112,7 @@ TEST_F(ChannelDataTest, AddOffersTheLowestFreeChannelAndStoresTheEntry)
     WhenModal pick(&select, [this] {
         EXPECT_EQ(select.cmbChannelSelect->currentText(), "42");
         EXPECT_EQ(select.cmbChannelSelect->count(), 17);
-        select.findChild<QPushButton*>("OKBtn")->click();
+        testsupport::PressEnter(select.cmbChannelSelect); // OK answers Enter here
     });
     WhenModal editor(&edit, [this] {
         EXPECT_EQ(edit.lblChannelNumber->text(), "Channel Number : 42");
@@ -120,7 +120,7 @@ TEST_F(ChannelDataTest, AddOffersTheLowestFreeChannelAndStoresTheEntry)
         EXPECT_FALSE(edit.chkOsMem->isChecked() || edit.chkGsMem->isChecked() || edit.chkQMem->isChecked());
         edit.txtRxFreq->setText("465.0250");
         edit.chkGsMem->setChecked(true);
-        edit.OKBtn->click();
+        testsupport::PressEnter(edit.txtRxFreq); // and in the editor
     });
     data.btnNewChannel->click();
     ASSERT_TRUE(pick.ran() && editor.ran());
