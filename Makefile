@@ -7,7 +7,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PACKAGES := cmake g++ make qt6-base-dev libgl-dev libgtest-dev googletest xvfb xauth
 RUNDIR   := $(BUILD)/run
 
-.PHONY: all deps configure build test run sanitize tsan bench clean
+.PHONY: all deps configure build test run sanitize tsan warnings bench clean
 
 all: build
 
@@ -51,8 +51,12 @@ tsan:
 	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
 	  ctest --output-on-failure -j $(JOBS) -L threaded
 
+# Everything built optimised (Release), with any compiler warning an error.
+warnings:
+	$(MAKE) build BUILD=build-release CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON"
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x $$b ] && $$b; done
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-release

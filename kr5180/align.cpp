@@ -7,6 +7,7 @@
 #include <platform/misc.h>
 #include <platform/msgbox.h>
 #include <platform/safefile.h>
+#include <widgets/mousebuttons.h>
 #include <widgets/wheelguard.h>
 
 #include <QButtonGroup>
@@ -74,10 +75,8 @@ TformAlign::TformAlign(KR5100* radio, EEPROM* image, QWidget* parent)
 
     ui->BitBtnUp->setProperty(TagProperty, 1);
     ui->BitBtnDown->setProperty(TagProperty, 0);
-    for (QPushButton* b : {ui->BitBtnUp, ui->BitBtnDown}) {
-        connect(b, &QPushButton::pressed, this, [this, b] { BitBtnUpMouseDown(TagOf(b)); });
-        connect(b, &QPushButton::released, this, &TformAlign::BitBtnUpMouseUp);
-    }
+    for (QPushButton* b : {ui->BitBtnUp, ui->BitBtnDown})
+        BindMouseDownUp(b, [this, b] { BitBtnUpMouseDown(TagOf(b)); }, [this] { BitBtnUpMouseUp(); });
     connect(KeyTimer, &QTimer::timeout, this, &TformAlign::KeyTimerTimer);
     connect(TimerRSSI, &QTimer::timeout, this, &TformAlign::TimerRSSITimer);
     connect(ui->btnClose, &QPushButton::clicked, this, &TformAlign::btnCloseClick);

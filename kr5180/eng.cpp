@@ -9,6 +9,7 @@
 
 #include <platform/application.h>
 #include <platform/strtoint.h>
+#include <widgets/mousebuttons.h>
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,11 +57,6 @@ bool Convert(const QString& text, int& value)
 // The memory edits hold hexadecimal without a prefix.
 bool ConvertHex(const QString& text, int& value) { return Convert(QStringLiteral("0x") + text, value); }
 
-bool IsMouseDown(const QEvent* e)
-{
-    return e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
-}
-
 } // namespace
 
 TfrmEngineering::TfrmEngineering(KR5100* radio, EEPROM* image, QWidget* parent)
@@ -80,8 +76,9 @@ TfrmEngineering::TfrmEngineering(KR5100* radio, EEPROM* image, QWidget* parent)
     ui->udSelcall->SetAssociate(ui->editSelcall);
 
     // The speed buttons and the beep act on the mouse button alone, as long as it is held.
-    for (QWidget* w : {ui->btnFreqInc, ui->btnFreqDec, ui->btnBeep})
-        w->installEventFilter(this);
+    BindMouseDownUp(ui->btnFreqInc, [this] { btnFreqIncMouseDown(); }, [this] { btnFreqIncMouseUp(); });
+    BindMouseDownUp(ui->btnFreqDec, [this] { btnFreqDecMouseDown(); }, [this] { btnFreqIncMouseUp(); });
+    BindMouseDownUp(ui->btnBeep, [this] { btnBeepMouseDown(); }, [this] { btnBeepMouseUp(); });
     connect(TimerKeyHeld, &QTimer::timeout, this, &TfrmEngineering::TimerKeyHeldTimer);
     connect(ui->btn_450, &QPushButton::clicked, this, &TfrmEngineering::btn_450Click);
     connect(ui->btn_477, &QPushButton::clicked, this, &TfrmEngineering::btn_477Click);
@@ -203,20 +200,6 @@ void TfrmEngineering::RadioNotify(int wParam, int lParam)
 
 bool TfrmEngineering::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == ui->btnFreqInc || watched == ui->btnFreqDec) {
-        if (IsMouseDown(e))
-            watched == ui->btnFreqInc ? btnFreqIncMouseDown() : btnFreqDecMouseDown();
-        else if (e->type() == QEvent::MouseButtonRelease)
-            btnFreqIncMouseUp();
-        return false;
-    }
-    if (watched == ui->btnBeep) {
-        if (IsMouseDown(e))
-            btnBeepMouseDown();
-        else if (e->type() == QEvent::MouseButtonRelease)
-            btnBeepMouseUp();
-        return false;
-    }
     if (e->type() == QEvent::KeyPress) {
         for (QLineEdit* edit : editDAC) {
             if (watched != edit)

@@ -197,7 +197,7 @@ bool KR5100::Exchange(std::initializer_list<int> bytes)
     return Transact(request, reply) == 1 && lastReplyResult == ReplyDecoded;
 }
 
-// The reply answers a memory read of this code and address.
+// The reply answers a request of this code and address (or sub-command and index).
 bool KR5100::ReplyMatches(int code, int address) const
 {
     return reply.length >= 3 && (reply.bytes[0] & wire::CodeMask) == code && reply.bytes[1] == Hi(address)
@@ -329,10 +329,17 @@ int KR5100::ReadDacs(int index)
 
 int KR5100::ReadAdc(int index, int* value)
 {
-    if (!Exchange({wire::Service, wire::ReadAdc, index & 7}))
+    index &= 7;
+    if (!Exchange({wire::Service, wire::ReadAdc, index}))
         return 1;
+    // Only a reading of this ADC answers. Any other reply was left by a timed-out request,
+    // and this one's own reply may still come: it must not answer the next request.
+    if (!ReplyMatches(wire::Service, (wire::ReadAdc << 8) | index)) {
+        serialPort->ExpectLateReply();
+        return 1;
+    }
     if (value)
-        *value = adcValues[index & 7] & 0xFF;
+        *value = adcValues[index] & 0xFF;
     return 0;
 }
 

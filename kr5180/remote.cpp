@@ -3,7 +3,8 @@
 #include "radio.h"
 #include "ui_remote.h"
 
-#include <QEvent>
+#include <widgets/mousebuttons.h>
+
 #include <QLabel>
 #include <QShowEvent>
 #include <QTimer>
@@ -24,11 +25,6 @@ constexpr KeyFace FunctionKeys[4] = {
     {"MENU", "F", 3}, {"SCAN", "OS/GS", 9}, {"QUIET", "DUP", 4}, {"SQL", "ALPHA", 5}};
 constexpr int KeyUp = 140, KeyDown = 141, KeyCall = 7, KeyPtt = 6;
 
-bool IsMouseDown(const QEvent* e)
-{
-    return e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
-}
-
 } // namespace
 
 TfrmRemote::TfrmRemote(KR5100* radio, QWidget* parent)
@@ -46,7 +42,7 @@ TfrmRemote::TfrmRemote(KR5100* radio, QWidget* parent)
     QPushButton* const k[7] = {ui->btnF1, ui->btnF2, ui->btnF3, ui->btnF4, ui->btnUP, ui->btnDN, ui->btnCall};
     std::copy(std::begin(k), std::end(k), keys);
     for (QPushButton* b : keys)
-        b->installEventFilter(this);
+        BindMouseDownUp(b, [this, b] { mouseDown(b); }, [this, b] { mouseUp(b); });
     connect(tmrKeyHeld, &QTimer::timeout, this, &TfrmRemote::tmrKeyHeldTimer);
     connect(ui->btnPTT, &QPushButton::clicked, this, &TfrmRemote::btnPTTClick);
     FormCreate();
@@ -99,20 +95,6 @@ void TfrmRemote::hideEvent(QHideEvent* event)
     tmrKeyHeld->stop();
     if (pttOn)
         btnPTTClick();
-}
-
-bool TfrmRemote::eventFilter(QObject* watched, QEvent* e)
-{
-    for (QPushButton* b : keys) {
-        if (watched != b)
-            continue;
-        if (IsMouseDown(e))
-            mouseDown(b);
-        else if (e->type() == QEvent::MouseButtonRelease)
-            mouseUp(b);
-        break;
-    }
-    return QDialog::eventFilter(watched, e);
 }
 
 int TfrmRemote::KeyCode(const QPushButton* button)

@@ -34,7 +34,6 @@ public:
     bool PttOn() const { return pttOn; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -140,10 +140,8 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
         return 0;
     if (!frameReceived->wait(replyTimeout)) {
         std::lock_guard<std::mutex> lock(receiveLock);
-        if (!frameReceived->isSet()) {
-            lateReplyDue = true;
-            lateReplyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeout);
-        }
+        if (!frameReceived->isSet())
+            ExpectLateReplyLocked();
         return WaitTimeoutCode;
     }
     std::lock_guard<std::mutex> lock(receiveLock);
@@ -156,6 +154,18 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
             *length = receivedLength;
     }
     return 0;
+}
+
+void SerialPort::ExpectLateReply()
+{
+    std::lock_guard<std::mutex> lock(receiveLock);
+    ExpectLateReplyLocked();
+}
+
+void SerialPort::ExpectLateReplyLocked()
+{
+    lateReplyDue = true;
+    lateReplyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeout);
 }
 
 int SerialPort::LateReplyDue()

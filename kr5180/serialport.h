@@ -39,6 +39,8 @@ public:
     // request's. It is counted as gone once a frame has arrived since (it, forgotten at the
     // next send) or one more reply time-out has passed. Milliseconds until then, else 0.
     int LateReplyDue();
+    // The reply just taken answered an earlier request: the current one's may still come.
+    void ExpectLateReply();
     // Waits until no late reply is due (at most one reply time-out).
     void WaitLateReply();
 
@@ -48,6 +50,7 @@ public:
 private:
     static int ReaderThread(SerialPort* port);
     static int WriterThread(SerialPort* port);
+    void ExpectLateReplyLocked(); // under receiveLock
 
     char portName[28];
     int baudRate;

@@ -60,6 +60,9 @@ bool TFileDialog::Execute()
         chosen = h(*this);
     } else {
         QFileDialog dlg(parent_, Title);
+        // Qt's own dialog: a desktop's native one is no modal window of the program, so
+        // the stay-on-top windows would not step back for it.
+        dlg.setOption(QFileDialog::DontUseNativeDialog);
         dlg.setAcceptMode(kind_ == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(kind_ == Kind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         const QStringList filters = qtFilters(Filter);

@@ -8,6 +8,7 @@
 #include "serialport.h"
 
 #include "support/dialogs.h"
+#include "support/focus.h"
 #include "support/kr5180_sim.h"
 #include "support/pty.h"
 
@@ -47,16 +48,16 @@ protected:
         return r;
     }
 
-    static void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::LeftButton)
+    static void press(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
     {
         ASSERT_NE(w, nullptr);
-        const QPointF pos(w->width() / 2.0, w->height() / 2.0);
-        QMouseEvent e(type, pos, w->mapToGlobal(pos), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
+        testsupport::MousePress(w, button);
     }
-    static void press(QWidget* w, Qt::MouseButton button = Qt::LeftButton) { mouse(w, QEvent::MouseButtonPress, button); }
-    static void release(QWidget* w, Qt::MouseButton button = Qt::LeftButton) { mouse(w, QEvent::MouseButtonRelease, button); }
+    static void release(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
+    {
+        ASSERT_NE(w, nullptr);
+        testsupport::MouseRelease(w, button);
+    }
 
     testsupport::Kr5180Sim sim;
     std::unique_ptr<testsupport::ComMapping> mapping;

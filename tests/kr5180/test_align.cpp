@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -66,13 +67,13 @@ TEST_F(AlignTest, OfflineStepsWrapBothWaysAndSetS1StoresThirtyFiveSendingNothing
     EXPECT_EQ(Text("lblRxFreq"), "476.4250");
 
     auto* down = Get<QPushButton>("BitBtnDown");
-    emit down->pressed(); // held: one step now, repeats from the key timer
-    emit down->released();
+    testsupport::MousePress(down); // held: one step now, repeats from the key timer
+    testsupport::MouseRelease(down);
     EXPECT_EQ(Text("editChannel"), "40");
     EXPECT_EQ(Text("lblRxFreq"), "477.4000");
     auto* up = Get<QPushButton>("BitBtnUp");
-    emit up->pressed();
-    emit up->released();
+    testsupport::MousePress(up);
+    testsupport::MouseRelease(up);
     EXPECT_EQ(Text("editChannel"), "01");
 
     Press("btnSetS1");
@@ -114,7 +115,7 @@ TEST_F(AlignTest, OnlineShowStepFrequencyAndKeyRepeat)
     radio->clearLog();
     radio->setChannel(168);
     auto* up = Get<QPushButton>("BitBtnUp");
-    emit up->pressed();
+    testsupport::MousePress(up);
     EXPECT_FALSE(Get<QRadioButton>("rgAlignFreq1")->isChecked());
     EXPECT_EQ(Text("editChannel"), "01");
     EXPECT_TRUE(align->KeyTimer->isActive());
@@ -122,9 +123,18 @@ TEST_F(AlignTest, OnlineShowStepFrequencyAndKeyRepeat)
     align->KeyTimerTimer();
     EXPECT_EQ(align->KeyTimer->interval(), 100);
     EXPECT_EQ(Text("editChannel"), "02");
-    emit up->released();
+    testsupport::MouseRelease(up);
     EXPECT_FALSE(align->KeyTimer->isActive());
     EXPECT_EQ(radio->requests(), (std::vector<Bytes>{{0xA9}, {0xA9}}));
+
+    // The keyboard presses the step buttons without effect.
+    radio->clearLog();
+    testsupport::PressEnter(up);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(up, &space);
+    QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(up, &spaceUp);
+    EXPECT_FALSE(radio->waitForRequests(1, 200));
 }
 
 TEST_F(AlignTest, SixteenReadingsGiveTheirMeanAndAFailedWriteIsReported)
@@ -209,8 +219,8 @@ TEST_F(AlignTest, TheWheelAndTypedTextChangeOnlyWhatTheUserMeant)
 TEST_F(AlignTest, ALateRssiReplyIsNeverTakenForALaterReading)
 {
     Open(false);
-    radio->queueAdc(3, {10, 20, 30, 40, 50, 200, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112,
-                        113, 114, 115});
+    radio->queueAdc(3, {10, 20, 30, 40, 50, 0, 90, 200, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111,
+                        112, 113, 114, 115});
     radio->delayReply(2, 400); // 150 ms after its time-out
     radio->dropReply(4);
     Get<QCheckBox>("chk_rssipolling")->click();
@@ -239,8 +249,19 @@ TEST_F(AlignTest, ALateRssiReplyIsNeverTakenForALaterReading)
     EXPECT_EQ(Text("editRSSI"), "50");
     EXPECT_EQ(radio->requestCount(), 5);
 
+    // A reply to another request is no reading: the box stays empty, never showing the
+    // last one, and the next tick waits for this poll's own reply to drain.
+    radio->replaceNextReply({0x21, 0x00, ee::Modulation});
+    align->TimerRSSITimer();
+    EXPECT_EQ(Text("editRSSI"), "");
+    align->TimerRSSITimer();
+    EXPECT_EQ(Text("editRSSI"), "");
+    EXPECT_EQ(radio->requestCount(), 6);
+    ASSERT_TRUE(pollUntilShown());
+    EXPECT_EQ(Text("editRSSI"), "90");
+
     // The S-meter samples wait for a poll's late reply before the first of them.
-    radio->delayReply(6, 400);
+    radio->delayReply(8, 400);
     align->TimerRSSITimer();
     EXPECT_EQ(Text("editRSSI"), "");
     Press("btnSetS1");

@@ -63,6 +63,22 @@ QStringList TabChain(QWidget& window)
     return names;
 }
 
+namespace {
+
+void MouseButton(QWidget* w, QEvent::Type type, Qt::MouseButton button)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent e(type, local, w->mapToGlobal(local), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+void MousePress(QWidget* w, Qt::MouseButton button) { MouseButton(w, QEvent::MouseButtonPress, button); }
+
+void MouseRelease(QWidget* w, Qt::MouseButton button) { MouseButton(w, QEvent::MouseButtonRelease, button); }
+
 void MouseMove(QWidget* w)
 {
     const QPointF local(w->width() / 2.0, w->height() / 2.0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QtCore/qnamespace.h>
 #include <set>
 
 class QWidget;
@@ -19,6 +20,9 @@ QStringList TabChain(QWidget& window);
 // Enter pressed on control, which takes the focus first; as a real key press, it goes on
 // to the parents when the control ignores it.
 void PressEnter(QWidget* control);
+// A mouse button pressed, or released, over the middle of w.
+void MousePress(QWidget* w, Qt::MouseButton button = Qt::LeftButton);
+void MouseRelease(QWidget* w, Qt::MouseButton button = Qt::LeftButton);
 // A mouse move (no button) sent to w, as the pointer crossing it gives.
 void MouseMove(QWidget* w);
 // Wheel notches (up when positive) over w, as scrolling with the pointer on it gives.
