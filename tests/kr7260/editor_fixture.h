@@ -31,15 +31,13 @@ protected:
             image.Set(w, std::int32_t((seed * 2654435761u + std::uint32_t(w) * 40503u) >> 8) & 0xFFFF);
     }
 
-    // Bits 16..31 set in every element, as a .mem file may carry them.
-    void SetHighBits()
+    // Sets bits 16..31 of every element (as a .mem file may carry them) and presses OK:
+    // the words whose bits 16..31 OK cleared.
+    std::vector<int> HighBitsClearedByOk(TEditorForm& editor)
     {
         for (int w = 0; w < kr72map::WordCount; ++w)
             image.Set(w, std::int32_t(std::uint32_t(image.Get(w)) | 0xFFFF0000u));
-    }
-    // The words whose bits 16..31 are clear.
-    std::vector<int> WithoutHighBits() const
-    {
+        Run(editor, {}, Press::OK);
         std::vector<int> words;
         for (int w = 0; w < kr72map::WordCount; ++w)
             if ((std::uint32_t(image.Get(w)) >> 16) == 0)

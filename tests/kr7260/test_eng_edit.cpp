@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -250,19 +249,3 @@ TEST_F(EngineeringTest, UnansweredOrRefusedRequestsChangeNothing)
 }
 
 } // namespace
-
-// Enter presses no button the window does not mark default: nothing goes to the radio.
-TEST_F(EngineeringTest, EnterOnAControlSendsNothing)
-{
-    OpenRadio();
-    Show(editor);
-    auto* pages = editor.findChild<QTabWidget*>("pageEngineering");
-    pages->setCurrentWidget(editor.findChild<QWidget*>("tabEeprom"));
-    editor.txtLocation->setText("5");
-    for (QWidget* w : {static_cast<QWidget*>(editor.hsbTxDelay), static_cast<QWidget*>(editor.txtLocation)})
-        testsupport::PressEnter(w);
-    QApplication::processEvents();
-    EXPECT_TRUE(editor.isVisible());
-    EXPECT_FALSE(WaitFor([&] { return !sim->requests().empty(); }, 300));
-    Finish(editor, Press::Cancel);
-}

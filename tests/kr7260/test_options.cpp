@@ -40,11 +40,9 @@ TEST_F(OptionsTest, TimeOutOfZeroShowsAndStoresOne)
 TEST_F(OptionsTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
 {
     FillPattern();
-    SetHighBits();
-    image.Set(8, std::int32_t(0xFFFF5537u));
-    image.Set(2, std::int32_t(0xFFFF0A03u));
-    Run(options, {}, Press::OK);
-    EXPECT_EQ(WithoutHighBits(), (std::vector<int>{2, 3, 4, 5, 6, 8}));
+    image.Set(8, 0x5537);
+    image.Set(2, 0x0A03);
+    EXPECT_EQ(HighBitsClearedByOk(options), (std::vector<int>{2, 3, 4, 5, 6, 8}));
     EXPECT_EQ(image.Get(8), 0x5537);
     EXPECT_EQ(image.Get(2), 0x0A03);
 }

@@ -72,10 +72,8 @@ TEST_F(SelcallTest, GroupCallsLeadInAndQuietMemory)
 TEST_F(SelcallTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
 {
     FillPattern();
-    SetHighBits();
-    image.Set(37, std::int32_t(0xFFFFAB01u));
-    Run(selcall, {}, Press::OK);
-    EXPECT_EQ(WithoutHighBits(), (std::vector<int>{3, 4, 5, 6, 7, 35, 36, 37}));
+    image.Set(37, 0xAB01);
+    EXPECT_EQ(HighBitsClearedByOk(selcall), (std::vector<int>{3, 4, 5, 6, 7, 35, 36, 37}));
     EXPECT_EQ(image.Get(37), 0xAB01);
 }
 
