@@ -1,9 +1,6 @@
 // The comms monitor on its own; the traces the command layer writes are checked in
 // test_radio.cpp.
 #include "monitor.h"
-#include "progress.h"
-
-#include <platform/formrules.h>
 
 #include <gtest/gtest.h>
 
@@ -98,23 +95,6 @@ TEST_F(MonitorTest, LongTraceIsKeptWholeAndHexBytesExtendTheLastLine)
     fresh.AddLine("RX :");
     fresh.AppendHexByte(0x0B);
     EXPECT_EQ(fresh.Lines(), (QStringList{"7F ", "RX :0B "}));
-}
-
-} // namespace
-
-namespace {
-
-// The monitor stays on top, but steps back while the progress window is up (as for a
-// modal window), so the progress never shows hidden behind it.
-TEST_F(MonitorTest, StepsBackForModalWindowsAndTheProgressWindow)
-{
-    monitor->show();
-    EXPECT_TRUE(platform::StaysOnTop(monitor.get()));
-    TfrmProgress progress(nullptr);
-    progress.Begin("Reading", 16);
-    EXPECT_FALSE(platform::StaysOnTop(monitor.get()));
-    progress.End();
-    EXPECT_TRUE(platform::StaysOnTop(monitor.get()));
 }
 
 } // namespace

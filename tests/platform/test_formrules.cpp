@@ -68,4 +68,11 @@ TEST(StayOnTop, OnTopWindowsStepBackWhileAModalWindowIsUp)
     EXPECT_FALSE(platform::StaysOnTop(&monitor));
     box.hide();
     EXPECT_TRUE(platform::StaysOnTop(&monitor));
+    // A modeless window marked to show above them (a progress window) counts as modal.
+    QDialog progress;
+    platform::ShowAboveOnTop(&progress);
+    progress.show();
+    EXPECT_FALSE(platform::StaysOnTop(&monitor));
+    progress.hide();
+    EXPECT_TRUE(platform::StaysOnTop(&monitor));
 }
