@@ -52,10 +52,11 @@ protected:
                 button->setAutoDefault(false);
             break;
         case QEvent::KeyPress:
+            // A focused button that is neither auto-default (those of standard dialogs)
+            // nor the marked default would ignore Enter: it is pressed.
             if (auto* button = qobject_cast<QPushButton*>(watched); button && IsEnter(static_cast<QKeyEvent*>(event))
-                && !button->autoDefault() && !button->isDefault() && !InStandardDialog(button)) {
-                if (button->isEnabled())
-                    button->click();
+                && !button->autoDefault() && !button->isDefault()) {
+                button->click();
                 return true;
             }
             break;
