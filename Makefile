@@ -55,8 +55,12 @@ tsan:
 warnings:
 	$(MAKE) build BUILD=build-release CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON"
 
+# Runs every benchmark program (not the build's folders beside them); fails when one failed.
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x $$b ] && $$b; done
+	@status=0; for b in $(BUILD)/bench/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  "$$b" || { echo "$$b failed" >&2; status=1; }; \
+	done; exit $$status
 
 clean:
 	rm -rf build build-asan build-tsan build-release

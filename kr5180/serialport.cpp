@@ -140,8 +140,7 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
         return 0;
     if (!frameReceived->wait(replyTimeout)) {
         std::lock_guard<std::mutex> lock(receiveLock);
-        if (!frameReceived->isSet())
-            ExpectLateReplyLocked();
+        ExpectLateReplyLocked();
         return WaitTimeoutCode;
     }
     std::lock_guard<std::mutex> lock(receiveLock);
@@ -164,6 +163,10 @@ void SerialPort::ExpectLateReply()
 
 void SerialPort::ExpectLateReplyLocked()
 {
+    // A frame published since the last one was taken is that reply, already in: it is
+    // forgotten at the next send, and nothing more is due.
+    if (!frameReceived || frameReceived->isSet())
+        return;
     lateReplyDue = true;
     lateReplyUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(replyTimeout);
 }
@@ -185,8 +188,9 @@ int SerialPort::LateReplyDue()
 
 void SerialPort::WaitLateReply()
 {
-    // A frame arriving sets the event and ends the wait; the deadline ends it otherwise.
-    for (int left = LateReplyDue(); left > 0; left = LateReplyDue())
+    // While a reply is due no frame is waiting, so this sleeps until one arrives (which
+    // ends the due) or the deadline passes.
+    if (const int left = LateReplyDue(); left > 0)
         frameReceived->wait(left);
 }
 

@@ -39,7 +39,8 @@ public:
     // request's. It is counted as gone once a frame has arrived since (it, forgotten at the
     // next send) or one more reply time-out has passed. Milliseconds until then, else 0.
     int LateReplyDue();
-    // The reply just taken answered an earlier request: the current one's may still come.
+    // The reply just taken answered an earlier request: the current one's may still come,
+    // unless a frame has arrived since.
     void ExpectLateReply();
     // Waits until no late reply is due (at most one reply time-out).
     void WaitLateReply();

@@ -222,7 +222,8 @@ bool TfrmSelcallIdents::CheckControls()
     if (leaving && txtRadioIdentExit(leaving))
         return false;
 
-    // Every box is checked before anything is stored.
+    // Every box is checked before anything is stored; group digits only where the user
+    // changed the ident.
     std::vector<QLineEdit*> idents{txtRadioIdent};
     for (int n = 1; n <= 16; ++n)
         if (n != 12)
@@ -366,6 +367,7 @@ void TfrmSelcallIdents::SetBoxText(QLineEdit* box, const QString& text)
 {
     box->setText(text);
     accepted_[box] = text; // also when the text was already there
+    shown_[box] = text;
 }
 
 // ---------------------------------------------------------------- length check
@@ -391,8 +393,10 @@ int TfrmSelcallIdents::TxGroup(const QLineEdit* box) const
 
 bool TfrmSelcallIdents::GroupDigitCheck(QLineEdit* box)
 {
-    // A box the user cannot edit (an unused telemetry ident) is stored as it stands.
-    if (!box->isEnabled())
+    // An ident the user has not changed since it was shown, or cannot edit (an unused
+    // telemetry ident), is stored as it stands: its group digits came from the radio, a
+    // file or an earlier transmit group choice.
+    if (!box->isEnabled() || box->text() == shown_.value(box))
         return false;
     const QString text = box->text();
     const int group = TxGroup(box);

@@ -62,8 +62,9 @@ private:
     bool IsCallMemory(const QLineEdit* box) const;
     // The transmit group choice that governs the box: 0 for all but the call memories.
     int TxGroup(const QLineEdit* box) const;
-    // A group digit where the box's ident may not have one: the message says where it
-    // may stand, the focus goes back to the box, and the result is true.
+    // A group digit where the box's ident may not have one, in a box the user changed:
+    // the message says where it may stand, the focus goes back to the box, and the
+    // result is true.
     bool GroupDigitCheck(QLineEdit* box);
     void Complain(QLineEdit* box, const QString& text, const QString& caption);
     // Every change of a box's text by the user (typed, pasted, cut, undone) is checked
@@ -76,6 +77,7 @@ private:
     Ui::TfrmSelcallIdents* ui;
     const TSelcallSettings* selcall_;
     QHash<QLineEdit*, QString> accepted_; // each edit box's text before the user's edit
+    QHash<QLineEdit*, QString> shown_;    // each edit box's text as this showing loaded it
     bool checking_ = false;               // a length message is up
     QLineEdit* leaving_ = nullptr;        // a box the focus has left, its check not yet run
 };

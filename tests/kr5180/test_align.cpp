@@ -236,7 +236,10 @@ TEST_F(AlignTest, ALateRssiReplyIsNeverTakenForALaterReading)
         EXPECT_EQ(Text("editRSSI"), otherReply ? "90" : "50");
     }
 
-    // The S-meter samples wait for a poll's late reply before the first of them.
+    // The S-meter samples wait for a poll's late reply before the first of them. The line
+    // is paced, so the late reply arrives whole before the first sample's: taken, it
+    // would count as that sample.
+    radio->setBaud(9600);
     radio->delayReply(8, 400);
     align->TimerRSSITimer();
     EXPECT_EQ(Text("editRSSI"), "");

@@ -219,6 +219,23 @@ TEST_F(SerialPortTest, OnlyTheLatestOfSeveralFramesIsKept)
     EXPECT_EQ(Wait(50), 258);
 }
 
+// A read took a reply that was not its own, and its own came before the read marked it
+// due: nothing is due, and the wait for it sleeps rather than spins.
+TEST_F(SerialPortTest, AReplyInBeforeItIsMarkedDueIsNotWaitedFor)
+{
+    ASSERT_TRUE(port.SerialPortOpen(ComName, 9600));
+    Send({0xB5, 0x03, 0x03});
+    WriteAll(master(), Frame({0xA1, 0x00, 0x10}));
+    ASSERT_EQ(Wait(1000), 0);
+    WriteAll(master(), Frame({0xB5, 0x03, 0x03, 0x40}));
+    std::this_thread::sleep_for(200ms); // published before the mark
+    port.ExpectLateReply();
+    EXPECT_EQ(port.LateReplyDue(), 0);
+    const double cpu0 = CpuSeconds();
+    port.WaitLateReply();
+    EXPECT_LT(CpuSeconds() - cpu0, 0.25);
+}
+
 TEST_F(SerialPortTest, LineIsAlways8N1)
 {
     // Leave the line as far from 8N1 as the terminal allows before the program opens it

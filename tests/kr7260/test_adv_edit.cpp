@@ -27,7 +27,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace kr72wire;
 using testsupport::Kr7260Sim;
@@ -269,17 +272,18 @@ TEST_F(SquelchWindow, DefaultLevelsChangeNoRadioWordButWord1)
 
 TEST_F(SquelchWindow, DefaultLevelsIgnoreALiveLevelArrivingMeanwhile)
 {
-    // An S1 level the radio sends unasked after any reply of the read (5 replies) or of
-    // the write (7 more) must neither reach the radio nor the image.
+    // An S1 level the radio sends unasked must neither reach the radio nor the image:
+    // after any reply of the read (5 replies) or of the write (7 more), or while no
+    // transfer runs, as each transfer dialog shows before its transfer starts.
     TRadioImage& img = MainForm->RadioImage;
     std::array<std::uint16_t, Kr7260Sim::kWords> expected = radio_;
     expected[1] = kDefaultLevels;
+    const std::vector<std::uint8_t> level = Kr7260Sim::Frame(LiveValue, {0x55, 0, LiveSetS1, 0});
     TransferCloser closer;
-    for (int n = 4; n <= 12; ++n) {
-        SCOPED_TRACE(n);
+    auto loadDefaults = [&](const std::function<void()>& arm) {
         sim_->setMemory(radio_);
         sim_->clearLog();
-        sim_->sendUnsolicitedAfterReply(n, Kr7260Sim::Frame(LiveValue, {0x55, 0, LiveSetS1, 0}));
+        arm();
         closer.texts.clear();
         Open([&](TfrmAdvanced& w) {
             w.btnSMeterDefaults->click();
@@ -288,7 +292,36 @@ TEST_F(SquelchWindow, DefaultLevelsIgnoreALiveLevelArrivingMeanwhile)
         EXPECT_EQ(closer.texts, (std::vector<QString>{"Data successfully written to radio!"}));
         EXPECT_EQ(sim_->memory(), expected);
         EXPECT_EQ(img.Get(1), kDefaultLevels);
+    };
+    for (int n = 4; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        loadDefaults([&] { sim_->sendUnsolicitedAfterReply(n, level); });
     }
+
+    // At each dialog's show, the level is parsed before the dialog goes on.
+    struct LevelAtShow : QObject {
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Show && !e->spontaneous()) {
+                const int before = parsed;
+                sim->sendUnsolicited(level);
+                for (int i = 0; i < 300 && parsed == before; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                shown += parsed > before;
+            }
+            return false;
+        }
+        Kr7260Sim* sim;
+        std::vector<std::uint8_t> level;
+        std::atomic<int> parsed{0};
+        int shown = 0;
+    } atShow;
+    atShow.sim = sim_.get();
+    atShow.level = level;
+    QObject::connect(frmSerial, &TfrmSerial::sMeterLevel, &atShow, [&] { ++atShow.parsed; }, Qt::DirectConnection);
+    frmReadWrite->installEventFilter(&atShow);
+    loadDefaults([] {});
+    EXPECT_EQ(atShow.shown, 2);
 }
 
 TEST_F(SquelchWindow, DefaultLevelsWithoutTheFileOrAReadWriteNothing)

@@ -31,18 +31,6 @@ protected:
     void SetUp() override { platform::SetBeepHook([this] { ++beeps; }); }
     void TearDown() override { platform::SetBeepHook({}); }
 
-    // The fixture's pattern without a group digit in any ident, so OK takes it.
-    void FillIdentPattern()
-    {
-        FillPattern();
-        for (int w = 43; w <= 76; ++w) {
-            std::int32_t v = image.Get(w);
-            for (int shift = 0; shift < 16; shift += 4)
-                if (((v >> shift) & 0xF) == 0xA)
-                    v ^= 0xB << shift; // A becomes 1
-            image.Set(w, v);
-        }
-    }
     void Key(QLineEdit* box, int pos, Qt::Key key)
     {
         box->setCursorPosition(pos);
@@ -75,21 +63,25 @@ protected:
 
 TEST_F(IdentsTest, IdentsAndTagsLoadAndStore)
 {
-    selcall.group = 2;
-    FillIdentPattern();
-    image.Set(43, 0x123A);   image.Set(44, 0x7123);  // memory 1
+    // "Send no Group calls": group digits as loaded are stored as they stand.
+    FillPattern();
+    image.Set(43, 0x12A4);   image.Set(44, 0x7123);  // memory 1
     image.Set(45, 0xBC12);   image.Set(46, 0xF000);  // memory 2: B..F show as 0
-    image.Set(47, 0x3123A);  image.Set(48, 0x17000); // memory 3: bits above 16 ignored
-    image.Set(67, 0x5432);   image.Set(68, 0x1000);  // radio ident
+    image.Set(47, 0x312A4);  image.Set(48, 0x17000); // memory 3: bits above 16 ignored
+    image.Set(67, 0x54A2);   image.Set(68, 0x1000);  // radio ident
+    image.Set(75, 0xA123);   image.Set(76, 0x4000);  // telemetry 4, on in the pattern
     image.Set(77, 0x4142);   image.Set(78, 0x0043);  image.Set(79, 0x4400); // "AB" then zero bytes
     image.Set(80, 0x0041);   image.Set(81, 0x4243);  image.Set(82, 0x4400); // first byte zero
     image.Set(83, 0xC9E9);   image.Set(84, 0x2A2B);  image.Set(85, 0x2D00); // Latin-1
     const TRadioImage::Words before = image.Snapshot();
+    MessageBoxResponder boxes;
     Run(idents, [&] {
-        EXPECT_EQ(idents.txtMem[1]->text(), "123A7");
+        EXPECT_EQ(idents.txtMem[1]->text(), "12A47");
         EXPECT_EQ(idents.txtMem[2]->text(), "00120");
-        EXPECT_EQ(idents.txtMem[3]->text(), "123A7");
-        EXPECT_EQ(idents.txtRadioIdent->text(), "54321");
+        EXPECT_EQ(idents.txtMem[3]->text(), "12A47");
+        EXPECT_EQ(idents.txtRadioIdent->text(), "54A21");
+        EXPECT_TRUE(idents.txtMem[16]->isEnabled());
+        EXPECT_EQ(idents.txtMem[16]->text(), "A1234");
         EXPECT_EQ(idents.txtAlphaMem[1]->text(), "AB");
         EXPECT_EQ(idents.txtAlphaMem[2]->text(), "");
         EXPECT_EQ(idents.txtAlphaMem[3]->text(), QString::fromLatin1("\xC9\xE9*+-"));
@@ -98,14 +90,17 @@ TEST_F(IdentsTest, IdentsAndTagsLoadAndStore)
         idents.txtAlphaMem[4]->setText("AB");
         idents.txtAlphaMem[5]->clear();
     }, Press::OK);
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(image.Get(43), 0x12A4);
     EXPECT_EQ(image.Get(44), 0x7000);                 // low 12 bits cleared
     EXPECT_EQ(image.Get(45), 0x0012);
     EXPECT_EQ(image.Get(46), 0x0000);
-    EXPECT_EQ(image.Get(47), 0x123A);
+    EXPECT_EQ(image.Get(47), 0x12A4);
     EXPECT_EQ(image.Get(49), 0x1230);
     EXPECT_EQ(image.Get(50), 0x0000);
-    EXPECT_EQ(image.Get(65), 0x5432);                 // last sent := radio ident
+    EXPECT_EQ(image.Get(65), 0x54A2);                 // last sent := radio ident
     EXPECT_EQ(image.Get(66), 0x1000);
+    EXPECT_EQ(image.Get(75), 0xA123);
     EXPECT_EQ(image.Get(78), 0x2020);                 // blanks for the zero bytes
     EXPECT_EQ(image.Get(79), 0x2000);
     EXPECT_EQ(image.Get(80) | image.Get(81) | image.Get(82), 0); // empty stays empty
@@ -255,7 +250,7 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
 // button: OK is not the window's default.
 TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
 {
-    FillIdentPattern();
+    FillPattern();
     const TRadioImage::Words before = image.Snapshot();
     MessageBoxResponder boxes;
     boxes.answerAll(platform::IDOK);
@@ -299,7 +294,7 @@ TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
 TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
 {
     selcall.group = 2; // up to 100: tone 4 or 5
-    FillIdentPattern();
+    FillPattern();
     image.Set(53, 0x123A);
     image.Set(54, 0x4000); // memory 6: 123A4
     const TRadioImage::Words before = image.Snapshot();
@@ -308,7 +303,13 @@ TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
     Show(idents);
     QApplication::setActiveWindow(&idents);
     QLineEdit* box = idents.txtMem[6];
+    // An ident as loaded is stored as it stands: leaving it says nothing.
+    ASSERT_EQ(idents.txtRadioIdent->text(), "726A7");
+    idents.txtRadioIdent->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
     box->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(boxes.boxes().empty());
     Key(box, 1, Qt::Key_Delete);
     Key(box, 1, Qt::Key_Backspace);
     box->end(false);
@@ -327,7 +328,7 @@ TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
     EXPECT_TRUE(idents.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), box);
 
-    // On OK every box is checked, the ones never entered too.
+    // On OK every changed box is checked, the ones never entered too.
     box->setText("3412A");
     idents.txtRadioIdent->setText("1A345");
     idents.OKBtn->click();

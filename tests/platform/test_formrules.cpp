@@ -48,11 +48,14 @@ TEST(EnterKey, PressesOnlyTheFocusedButtonOrTheMarkedDefault)
     EXPECT_EQ(enter(ok), QDialog::Accepted);
     EXPECT_EQ(actions, 1);
 
-    // Message boxes keep their default button.
+    // Message boxes keep their default button, the marked one or the one Qt picks.
     QMessageBox box(QMessageBox::Warning, "Warning", "Go on?", QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
     testsupport::ModalHandler press([](QWidget* w) { testsupport::PressEnter(w); });
     EXPECT_EQ(box.exec(), QMessageBox::Ok);
+    QMessageBox ask(QMessageBox::Question, "Question", "Save?", QMessageBox::Yes | QMessageBox::No);
+    testsupport::ModalHandler answer([](QWidget* w) { testsupport::PressEnter(w); });
+    EXPECT_EQ(ask.exec(), QMessageBox::Yes);
 }
 
 TEST(StayOnTop, OnTopWindowsStepBackWhileAModalWindowIsUp)
