@@ -127,7 +127,8 @@ protected:
     }
 
     // Counts the transfer dialogs shown and presses "Close" on each once it has ended,
-    // recording its text.
+    // recording its text. onShow, when set, runs as each dialog shows, before its
+    // transfer starts.
     struct TransferCloser : QObject {
         TransferCloser()
         {
@@ -143,11 +144,14 @@ protected:
         bool eventFilter(QObject*, QEvent* e) override
         {
             shown += e->type() == QEvent::Show;
+            if (e->type() == QEvent::Show && !e->spontaneous() && onShow)
+                onShow();
             return false;
         }
         QTimer timer;
         int shown = 0;
         std::vector<QString> texts;
+        std::function<void()> onShow;
     };
 
     std::unique_ptr<Kr7260Sim> sim_;
@@ -174,7 +178,12 @@ TEST_F(SquelchWindow, TypicalValuesStoreTheirWordsAndSlopes)
         w.hsbMuteOnDebounce->setValue(12);
         EXPECT_EQ(w.lblMuteOnDebounceValue->text(), "120 mSec");
         w.chkSMeterEnabled->setChecked(false);
+        // Enter on a bar presses no button: the window stays open, no level is set.
+        testsupport::PressEnter(w.hsbSqlOpenThreshold);
+        EXPECT_TRUE(w.isVisible());
     }, &TfrmAdvanced::OKBtn);
+    for (const auto& r : sim_->requests())
+        EXPECT_FALSE(r.command == LiveValue && (r.address == LiveSetS1 || r.address == LiveSetS9));
     EXPECT_EQ(Changed(before), (std::vector<int>{3, 16, 17, 18}));
     EXPECT_EQ(img.Get(3), 0xFFFD);
     EXPECT_EQ(img.Get(16), 0x2444);
@@ -186,18 +195,6 @@ TEST_F(SquelchWindow, TypicalValuesStoreTheirWordsAndSlopes)
     img.Set(15, 0x3737);
     Open([](TfrmAdvanced&) {}, &TfrmAdvanced::OKBtn);
     EXPECT_EQ(img.Get(16), 0x00FF);
-}
-
-// Enter on a scroll bar presses no button: the S-meter levels are set only from their
-// buttons, and the window stays open.
-TEST_F(SquelchWindow, EnterOnABarSendsNothing)
-{
-    Open([&](TfrmAdvanced& w) {
-        testsupport::PressEnter(w.hsbSqlOpenThreshold);
-        EXPECT_TRUE(w.isVisible());
-    }, &TfrmAdvanced::CancelBtn);
-    for (const auto& r : sim_->requests())
-        EXPECT_FALSE(r.command == LiveValue && (r.address == LiveSetS1 || r.address == LiveSetS9));
 }
 
 TEST_F(SquelchWindow, LiveRepliesReachTheWindowAndCancelUndoesThem)
@@ -298,30 +295,19 @@ TEST_F(SquelchWindow, DefaultLevelsIgnoreALiveLevelArrivingMeanwhile)
         loadDefaults([&] { sim_->sendUnsolicitedAfterReply(n, level); });
     }
 
-    // At each dialog's show, the level is parsed before the dialog goes on.
-    struct LevelAtShow : QObject {
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            if (e->type() == QEvent::Show && !e->spontaneous()) {
-                const int before = parsed;
-                sim->sendUnsolicited(level);
-                for (int i = 0; i < 300 && parsed == before; ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                shown += parsed > before;
-            }
-            return false;
-        }
-        Kr7260Sim* sim;
-        std::vector<std::uint8_t> level;
-        std::atomic<int> parsed{0};
-        int shown = 0;
-    } atShow;
-    atShow.sim = sim_.get();
-    atShow.level = level;
-    QObject::connect(frmSerial, &TfrmSerial::sMeterLevel, &atShow, [&] { ++atShow.parsed; }, Qt::DirectConnection);
-    frmReadWrite->installEventFilter(&atShow);
+    // At each dialog's show the level is parsed before the dialog goes on.
+    std::atomic<int> parsed{0};
+    QObject::connect(frmSerial, &TfrmSerial::sMeterLevel, &closer, [&] { ++parsed; }, Qt::DirectConnection);
+    int levelsAtShow = 0;
+    closer.onShow = [&] {
+        const int before = parsed;
+        sim_->sendUnsolicited(level);
+        for (int i = 0; i < 300 && parsed == before; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        levelsAtShow += parsed > before;
+    };
     loadDefaults([] {});
-    EXPECT_EQ(atShow.shown, 2);
+    EXPECT_EQ(levelsAtShow, 2);
 }
 
 TEST_F(SquelchWindow, DefaultLevelsWithoutTheFileOrAReadWriteNothing)

@@ -39,14 +39,6 @@ TEST_F(CtcssTest, TonesOutsideTheTableShowOffAndStoreFifty)
     EXPECT_EQ(image.Get(21), 0x3132);
 }
 
-TEST_F(CtcssTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
-{
-    FillPattern();
-    const std::int32_t spare = image.Get(41) & 0xFF00;
-    EXPECT_EQ(HighBitsClearedByOk(ctcss), (std::vector<int>{3, 4, 5, 6, 21, 39, 40, 41}));
-    EXPECT_EQ(image.Get(41) & 0xFF00, spare); // spare channels' bits kept
-}
-
 TEST_F(CtcssTest, TypedToneThatMatchesNothingIsRefused)
 {
     FillPattern();

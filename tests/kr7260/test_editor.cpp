@@ -1,6 +1,12 @@
 // The editor protocol's field bindings and the refusal of OK, on the editor fixture.
 #include "editor_fixture.h"
 
+#include "ctcss.h"
+#include "options.h"
+#include "page.h"
+#include "scan.h"
+#include "selcall.h"
+
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -90,6 +96,41 @@ TEST_F(EditorTest, CancelCloseBoxAndRefusedOkLeaveTheImage)
     editor.OKBtn->click();
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(image.Get(3) & 0x0040, (before[3] & 0x0040) ^ 0x0040);
+}
+
+// The windows that write their bound words whole: OK clears bits 16..31 of those elements
+// (as a .mem file may carry them) and keeps the bytes the window does not own.
+TEST_F(EditorTest, WholeWordWindowsClearTheUpperHalvesOfTheWordsTheyWrite)
+{
+    struct Case {
+        TEditorForm* window;
+        std::vector<int> cleared;
+        std::vector<std::pair<int, std::int32_t>> kept; // word, bits kept as read
+    };
+    TfrmSelcall selcall;
+    TfrmPageAlarm page{nullptr, &selcall};
+    TfrmCtcss ctcss;
+    TfrmOptions options;
+    TfrmScan scan;
+    const Case cases[] = {
+        {&ctcss, {3, 4, 5, 6, 21, 39, 40, 41}, {{41, 0xFF00}}}, // spare channels' bits
+        {&options, {2, 3, 4, 5, 6, 8}, {{2, 0xFFFF}, {8, 0xFFFF}}},
+        {&page, {3, 4, 5, 6, 8, 13, 18, 19, 20}, {{8, 0xFFFF}, {13, 0xFFFF}}},
+        {&scan, {3, 4, 5, 6, 9, 11, 27, 28, 29, 31, 32, 33}, {{11, 0xFF00}, {29, 0xFF00}, {33, 0xFF00}}},
+        {&selcall, {3, 4, 5, 6, 7, 35, 36, 37}, {{37, 0xFFFF}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window->metaObject()->className());
+        FillPattern();
+        image.Set(2, 0x0A03);
+        image.Set(8, 0x0537);  // CB 06, time-out kept
+        image.Set(13, 0x0304);
+        image.Set(37, 0xAB01);
+        const TRadioImage::Words before = image.Snapshot();
+        EXPECT_EQ(HighBitsClearedByOk(*c.window), c.cleared);
+        for (auto [w, mask] : c.kept)
+            EXPECT_EQ(image.Get(w) & mask, before[w] & mask) << w;
+    }
 }
 
 } // namespace

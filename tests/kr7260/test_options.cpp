@@ -37,16 +37,6 @@ TEST_F(OptionsTest, TimeOutOfZeroShowsAndStoresOne)
         EXPECT_TRUE(w == 3 || w == 4 || w == 5 || w == 8) << w;
 }
 
-TEST_F(OptionsTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
-{
-    FillPattern();
-    image.Set(8, 0x5537);
-    image.Set(2, 0x0A03);
-    EXPECT_EQ(HighBitsClearedByOk(options), (std::vector<int>{2, 3, 4, 5, 6, 8}));
-    EXPECT_EQ(image.Get(8), 0x5537);
-    EXPECT_EQ(image.Get(2), 0x0A03);
-}
-
 TEST_F(OptionsTest, DisabledChannelSwitchAlsoDisablesScan)
 {
     image.Set(5, 0x0000);

@@ -100,16 +100,6 @@ TEST_F(PageTest, StandardAndAdjustableTiming)
     EXPECT_EQ(image.Get(18), (100 << 9) | 0x42);
 }
 
-TEST_F(PageTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
-{
-    FillPattern();
-    image.Set(8, 0x0537);  // CB 06, time-out kept
-    image.Set(13, 0x0304);
-    EXPECT_EQ(HighBitsClearedByOk(page), (std::vector<int>{3, 4, 5, 6, 8, 13, 18, 19, 20}));
-    EXPECT_EQ(image.Get(8), 0x0537);
-    EXPECT_EQ(image.Get(13), 0x0304);
-}
-
 TEST_F(PageTest, PageChannelAndRepeats)
 {
     image.Set(8, 0x2877);  // channel index 40: not a CB channel

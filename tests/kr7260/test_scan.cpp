@@ -54,17 +54,6 @@ TEST_F(ScanTest, OkWritesOnlyItsOwnBits)
         EXPECT_TRUE(w == 3 || w == 9 || w == 11 || w == 29 || w == 31) << w;
 }
 
-// Words 9, 11 and the CB bits of the scan bitmaps are written whole: their upper halves
-// cleared, the bytes of other windows kept.
-TEST_F(ScanTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
-{
-    FillPattern();
-    const TRadioImage::Words before = image.Snapshot();
-    EXPECT_EQ(HighBitsClearedByOk(scan), (std::vector<int>{3, 4, 5, 6, 9, 11, 27, 28, 29, 31, 32, 33}));
-    for (int w : {11, 29, 33})
-        EXPECT_EQ(image.Get(w) & 0xFF00, before[w] & 0xFF00) << w;
-}
-
 TEST_F(ScanTest, FamiliesFollowTheBitmapRule)
 {
     image.Set(27, 0x8001); // open scan 1 and 16

@@ -31,6 +31,16 @@ protected:
     void SetUp() override { platform::SetBeepHook([this] { ++beeps; }); }
     void TearDown() override { platform::SetBeepHook({}); }
 
+    // The window shown and active, so focus changes reach its boxes.
+    void ShowActive()
+    {
+        Show(idents);
+        idents.activateWindow();
+        QApplication::setActiveWindow(&idents);
+    }
+    // The focus moved to w, or from one control to another, as by Tab.
+    void Focus(QWidget* w) { w->setFocus(Qt::TabFocusReason); QApplication::processEvents(); }
+    void Leave(QWidget* from, QWidget* to) { Focus(from); Focus(to); }
     void Key(QLineEdit* box, int pos, Qt::Key key)
     {
         box->setCursorPosition(pos);
@@ -203,18 +213,10 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
 {
     MessageBoxResponder boxes;
     boxes.answerAll(platform::IDOK);
-    Show(idents);
-    idents.activateWindow();
-    QApplication::setActiveWindow(&idents);
-    auto leave = [&](QLineEdit* from, QWidget* to) {
-        from->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-        to->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-    };
+    ShowActive();
     idents.txtMem[5]->setText("123");
     idents.txtMem[6]->setText("1"); // short too: no second box when the focus comes back
-    leave(idents.txtMem[5], idents.txtMem[6]);
+    Leave(idents.txtMem[5], idents.txtMem[6]);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, "The Ident is not long enough.\rPlease ensure it has 5 tones.");
     EXPECT_EQ(boxes.boxes()[0].caption, "Incorrect number of tones");
@@ -224,7 +226,7 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
 
     idents.txtMem[5]->setText("12345");
     idents.txtRadioIdent->setText("1234");
-    leave(idents.txtRadioIdent, idents.txtMem[1]);
+    Leave(idents.txtRadioIdent, idents.txtMem[1]);
     ASSERT_EQ(boxes.boxes().size(), 2u);
     EXPECT_EQ(boxes.boxes()[1].text, "The Radio Ident is not long enough.\rPlease ensure it has 5 tones.");
     idents.txtRadioIdent->setText("12345");
@@ -232,9 +234,9 @@ TEST_F(IdentsTest, LengthCheckWhenTheFocusLeaves)
     // Not for telemetry idents, nor on the way to Cancel.
     idents.chkTeleMem[2]->click();
     idents.txtMem[14]->setText("123");
-    leave(idents.txtMem[14], idents.txtMem[1]);
+    Leave(idents.txtMem[14], idents.txtMem[1]);
     idents.txtMem[5]->setText("123");
-    leave(idents.txtMem[5], idents.CancelBtn);
+    Leave(idents.txtMem[5], idents.CancelBtn);
     EXPECT_EQ(boxes.boxes().size(), 2u);
     idents.OKBtn->click(); // OK after all: the box was left short
     EXPECT_EQ(boxes.boxes().size(), 3u);
@@ -254,12 +256,9 @@ TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
     const TRadioImage::Words before = image.Snapshot();
     MessageBoxResponder boxes;
     boxes.answerAll(platform::IDOK);
-    Show(idents);
-    idents.activateWindow();
-    QApplication::setActiveWindow(&idents);
+    ShowActive();
     QLineEdit* box = idents.txtMem[5];
-    box->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
+    Focus(box);
     box->setText("123");
     auto refused = [&](std::size_t count) {
         EXPECT_EQ(boxes.boxes().size(), count);
@@ -272,8 +271,7 @@ TEST_F(IdentsTest, LengthCheckOnTheWayToOk)
     idents.OKBtn->click();
     QApplication::processEvents();
     refused(1);
-    idents.OKBtn->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
+    Focus(idents.OKBtn);
     refused(2);
     EXPECT_EQ(boxes.boxes()[1].text, "The Ident is not long enough.\rPlease ensure it has 5 tones.");
     testsupport::PressEnter(box);
@@ -300,15 +298,11 @@ TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
     const TRadioImage::Words before = image.Snapshot();
     MessageBoxResponder boxes;
     boxes.answerAll(platform::IDOK);
-    Show(idents);
-    QApplication::setActiveWindow(&idents);
+    ShowActive();
     QLineEdit* box = idents.txtMem[6];
     // An ident as loaded is stored as it stands: leaving it says nothing.
     ASSERT_EQ(idents.txtRadioIdent->text(), "726A7");
-    idents.txtRadioIdent->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-    box->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
+    Leave(idents.txtRadioIdent, box);
     EXPECT_TRUE(boxes.boxes().empty());
     Key(box, 1, Qt::Key_Delete);
     Key(box, 1, Qt::Key_Backspace);
@@ -318,8 +312,7 @@ TEST_F(IdentsTest, GroupDigitOutOfPlaceIsRefusedOnLeavingAndOnOk)
     EXPECT_EQ(beeps, 0);
 
     // Leaving the box, then OK: each refused with the message, the focus back in the box.
-    idents.txtMem[7]->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
+    Focus(idents.txtMem[7]);
     idents.OKBtn->click();
     ASSERT_EQ(boxes.boxes().size(), 2u);
     for (const auto& b : boxes.boxes())

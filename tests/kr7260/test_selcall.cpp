@@ -69,14 +69,6 @@ TEST_F(SelcallTest, GroupCallsLeadInAndQuietMemory)
     EXPECT_EQ(image.Get(3), 0x2008);
 }
 
-TEST_F(SelcallTest, OkClearsTheUpperHalvesOfTheWordsItWrites)
-{
-    FillPattern();
-    image.Set(37, 0xAB01);
-    EXPECT_EQ(HighBitsClearedByOk(selcall), (std::vector<int>{3, 4, 5, 6, 7, 35, 36, 37}));
-    EXPECT_EQ(image.Get(37), 0xAB01);
-}
-
 TEST_F(SelcallTest, DecoderOffDisablesAllButStoresUnchanged)
 {
     image.Set(3, 0x9D00);
