@@ -77,11 +77,6 @@ bool convert(const QString& text, int& result)
 
 } // namespace
 
-EConvertError NotAnInteger(const QString& text)
-{
-    return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-}
-
 EConvertError NotAFloat(const QString& text)
 {
     return EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
@@ -91,7 +86,7 @@ int StrToInt(const QString& text)
 {
     int value = 0;
     if (!convert(text, value))
-        throw NotAnInteger(text);
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
 }
 

@@ -13,13 +13,12 @@ public:
     QString message() const;
 };
 
-// The error a rejected text raises: "'<text>' is not a valid integer value".
-EConvertError NotAnInteger(const QString& text);
 // The error of a rejected decimal number: "'<text>' is not a valid floating point value".
 EConvertError NotAFloat(const QString& text);
 
 // Optional leading blanks and sign, then decimal, or hexadecimal after "$", "x", "X", "0x", "0X".
-// Out of 32-bit range or anything else throws EConvertError.
+// Out of 32-bit range or anything else throws EConvertError: "'<text>' is not a valid
+// integer value".
 int StrToInt(const QString& text);
 // As StrToInt, returning def instead of throwing.
 int StrToIntDef(const QString& text, int def);
