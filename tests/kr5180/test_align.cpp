@@ -205,6 +205,7 @@ TEST_F(AlignTest, ALateRssiReplyIsNeverTakenForALaterReading)
     radio->delayReply(2, 400); // 150 ms after its time-out
     radio->dropReply(4);
     Get<QCheckBox>("chk_rssipolling")->click();
+    align->TimerRSSI->stop(); // ticks are driven by hand
     auto pollUntilShown = [&] {
         return testsupport::WaitFor([&] {
             align->TimerRSSITimer();
