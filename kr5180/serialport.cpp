@@ -139,8 +139,7 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
     if (!SerialPortIsOpen())
         return 0;
     if (!frameReceived->wait(replyTimeout)) {
-        std::lock_guard<std::mutex> lock(receiveLock);
-        ExpectLateReplyLocked();
+        ExpectLateReply();
         return WaitTimeoutCode;
     }
     std::lock_guard<std::mutex> lock(receiveLock);
@@ -158,11 +157,6 @@ int SerialPort::SerialPortWaitReply(std::uint8_t* dest, int* length)
 void SerialPort::ExpectLateReply()
 {
     std::lock_guard<std::mutex> lock(receiveLock);
-    ExpectLateReplyLocked();
-}
-
-void SerialPort::ExpectLateReplyLocked()
-{
     // A frame published since the last one was taken is that reply, already in: it is
     // forgotten at the next send, and nothing more is due.
     if (!frameReceived || frameReceived->isSet())

@@ -51,7 +51,6 @@ public:
 private:
     static int ReaderThread(SerialPort* port);
     static int WriterThread(SerialPort* port);
-    void ExpectLateReplyLocked(); // under receiveLock
 
     char portName[28];
     int baudRate;

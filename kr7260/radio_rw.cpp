@@ -18,6 +18,10 @@
 
 TfrmReadWrite* frmReadWrite = nullptr;
 
+namespace {
+constexpr int mrCancel = 2; // the dialog's result however a transfer ends
+} // namespace
+
 // ---------------------------------------------------------------- TTransferCore
 
 TTransferCore::TTransferCore()
@@ -248,7 +252,7 @@ TfrmReadWrite::TfrmReadWrite(QWidget* parent)
 
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         btnCancelClick();
-        done(2); // mrCancel
+        done(mrCancel);
     });
 }
 
@@ -276,8 +280,8 @@ int TfrmReadWrite::exec()
         TransferMode = kr72state::TransferIdle;
         const TfrmSerial* l = link();
         ShowNoPortBox(l ? l->PortNumber.load() : 0);
-        setResult(2);
-        return 2;
+        setResult(mrCancel);
+        return mrCancel;
     }
     return QDialog::exec();
 }
@@ -312,7 +316,7 @@ void TfrmReadWrite::reject()
 {
     // Esc works as the button does, so a running transfer is never left behind.
     btnCancelClick();
-    done(2);
+    done(mrCancel);
 }
 
 void TfrmReadWrite::SetAction(const QString& text)
@@ -335,7 +339,7 @@ void TfrmReadWrite::CloseDialog()
 {
     QMetaObject::invokeMethod(this, [this] {
         if (isVisible())
-            done(2);
+            done(mrCancel);
     }, Qt::QueuedConnection);
 }
 
