@@ -31,20 +31,6 @@ protected:
             image.Set(w, std::int32_t((seed * 2654435761u + std::uint32_t(w) * 40503u) >> 8) & 0xFFFF);
     }
 
-    // Sets bits 16..31 of every element (as a .mem file may carry them) and presses OK:
-    // the words whose bits 16..31 OK cleared.
-    std::vector<int> HighBitsClearedByOk(TEditorForm& editor)
-    {
-        for (int w = 0; w < kr72map::WordCount; ++w)
-            image.Set(w, std::int32_t(std::uint32_t(image.Get(w)) | 0xFFFF0000u));
-        Run(editor, {}, Press::OK);
-        std::vector<int> words;
-        for (int w = 0; w < kr72map::WordCount; ++w)
-            if ((std::uint32_t(image.Get(w)) >> 16) == 0)
-                words.push_back(w);
-        return words;
-    }
-
     // Shows the editor on `image` (its load runs), lets act work on its controls, then
     // presses a button; the window is closed afterwards whatever act did.
     void Show(TEditorForm& editor) { editor.Image = &image; editor.show(); QApplication::processEvents(); }

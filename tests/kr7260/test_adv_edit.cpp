@@ -269,45 +269,34 @@ TEST_F(SquelchWindow, DefaultLevelsChangeNoRadioWordButWord1)
 
 TEST_F(SquelchWindow, DefaultLevelsIgnoreALiveLevelArrivingMeanwhile)
 {
-    // An S1 level the radio sends unasked must neither reach the radio nor the image:
-    // after any reply of the read (5 replies) or of the write (7 more), or while no
-    // transfer runs, as each transfer dialog shows before its transfer starts.
+    // An S1 level the radio sends unasked as each transfer dialog shows, before its
+    // transfer starts (after the file load, and between the read and the write), is
+    // parsed there and neither reaches the radio nor the image.
     TRadioImage& img = MainForm->RadioImage;
     std::array<std::uint16_t, Kr7260Sim::kWords> expected = radio_;
     expected[1] = kDefaultLevels;
     const std::vector<std::uint8_t> level = Kr7260Sim::Frame(LiveValue, {0x55, 0, LiveSetS1, 0});
     TransferCloser closer;
-    auto loadDefaults = [&](const std::function<void()>& arm) {
-        sim_->setMemory(radio_);
-        sim_->clearLog();
-        arm();
-        closer.texts.clear();
-        Open([&](TfrmAdvanced& w) {
-            w.btnSMeterDefaults->click();
-            EXPECT_EQ(img.Get(1), kDefaultLevels);
-        }, &TfrmAdvanced::OKBtn);
-        EXPECT_EQ(closer.texts, (std::vector<QString>{"Data successfully written to radio!"}));
-        EXPECT_EQ(sim_->memory(), expected);
-        EXPECT_EQ(img.Get(1), kDefaultLevels);
-    };
-    for (int n = 4; n <= 12; ++n) {
-        SCOPED_TRACE(n);
-        loadDefaults([&] { sim_->sendUnsolicitedAfterReply(n, level); });
-    }
-
-    // At each dialog's show the level is parsed before the dialog goes on.
     std::atomic<int> parsed{0};
     QObject::connect(frmSerial, &TfrmSerial::sMeterLevel, &closer, [&] { ++parsed; }, Qt::DirectConnection);
     int levelsAtShow = 0;
     closer.onShow = [&] {
         const int before = parsed;
         sim_->sendUnsolicited(level);
+        // Parsed on the parser thread: no event of the dialog is handled meanwhile.
         for (int i = 0; i < 300 && parsed == before; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         levelsAtShow += parsed > before;
     };
-    loadDefaults([] {});
+    sim_->setMemory(radio_);
+    Open([&](TfrmAdvanced& w) {
+        w.btnSMeterDefaults->click();
+        EXPECT_EQ(img.Get(1), kDefaultLevels);
+    }, &TfrmAdvanced::OKBtn);
     EXPECT_EQ(levelsAtShow, 2);
+    EXPECT_EQ(closer.texts, (std::vector<QString>{"Data successfully written to radio!"}));
+    EXPECT_EQ(sim_->memory(), expected);
+    EXPECT_EQ(img.Get(1), kDefaultLevels);
 }
 
 TEST_F(SquelchWindow, DefaultLevelsWithoutTheFileOrAReadWriteNothing)

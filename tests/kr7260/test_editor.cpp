@@ -126,8 +126,15 @@ TEST_F(EditorTest, WholeWordWindowsClearTheUpperHalvesOfTheWordsTheyWrite)
         image.Set(8, 0x0537);  // CB 06, time-out kept
         image.Set(13, 0x0304);
         image.Set(37, 0xAB01);
+        for (int w = 0; w < kr72map::WordCount; ++w)
+            image.Set(w, std::int32_t(std::uint32_t(image.Get(w)) | 0xFFFF0000u));
         const TRadioImage::Words before = image.Snapshot();
-        EXPECT_EQ(HighBitsClearedByOk(*c.window), c.cleared);
+        Run(*c.window, {}, Press::OK);
+        std::vector<int> cleared;
+        for (int w = 0; w < kr72map::WordCount; ++w)
+            if ((std::uint32_t(image.Get(w)) >> 16) == 0)
+                cleared.push_back(w);
+        EXPECT_EQ(cleared, c.cleared);
         for (auto [w, mask] : c.kept)
             EXPECT_EQ(image.Get(w) & mask, before[w] & mask) << w;
     }

@@ -199,12 +199,6 @@ void Kr7260Sim::sendUnsolicited(const std::vector<std::uint8_t>& bytes)
     wake();
 }
 
-void Kr7260Sim::sendUnsolicitedAfterReply(int n, const std::vector<std::uint8_t>& bytes)
-{
-    std::lock_guard l(mu_);
-    knobs_.afterReply[n] = bytes;
-}
-
 void Kr7260Sim::setPacing(int baud) { std::lock_guard l(mu_); knobs_.baud = baud > 0 ? baud : 0; }
 
 void Kr7260Sim::closeLine()
@@ -315,7 +309,7 @@ void Kr7260Sim::handleFrame(std::uint8_t command, const std::uint8_t* frame, std
     req.replyEnd = at;
     req.command = command;
     req.frame.assign(frame, frame + length);
-    std::vector<std::uint8_t> reply, after;
+    std::vector<std::uint8_t> reply;
     Knobs k;
     std::size_t index;
     {
@@ -324,10 +318,6 @@ void Kr7260Sim::handleFrame(std::uint8_t command, const std::uint8_t* frame, std
         k = knobs_;
         if (!reply.empty()) {
             ++replyNumber_;
-            if (auto it = knobs_.afterReply.find(replyNumber_); it != knobs_.afterReply.end()) {
-                after = it->second;
-                knobs_.afterReply.erase(it);
-            }
             if (k.silent) {
                 reply.clear();
             } else if (knobs_.dropNumbers.erase(replyNumber_)) {
@@ -351,8 +341,6 @@ void Kr7260Sim::handleFrame(std::uint8_t command, const std::uint8_t* frame, std
     if (reply.empty())
         return;
     sendReply(std::move(reply), k);
-    if (!after.empty())
-        writeAll(after.data(), after.size(), k.baud);
     if (held_.empty()) {
         std::lock_guard l(mu_);
         if (index < log_.size())

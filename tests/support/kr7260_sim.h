@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -91,8 +90,6 @@ public:
     void corruptReadBack(int address);                         // next block read after a block write over address reports it altered
     void setPrefixBytes(const std::vector<std::uint8_t>& bytes);  // sent before every reply
     void sendUnsolicited(const std::vector<std::uint8_t>& bytes); // sent by the radio thread as soon as possible
-    // Sent straight after the n-th reply (1-based, counted as dropReplyNumber counts).
-    void sendUnsolicitedAfterReply(int n, const std::vector<std::uint8_t>& bytes);
     void setPacing(int baud);                                  // 0: off; else bytes take 10/baud s each way
     // Closes the master: the program then sees its port lost. The simulator stops.
     void closeLine();
@@ -102,7 +99,6 @@ private:
         bool silent = false;
         std::chrono::milliseconds delay{0};
         std::set<int> dropNumbers;
-        std::map<int, std::vector<std::uint8_t>> afterReply;  // reply number -> bytes sent after it
         std::uint8_t dropCommand = 0;
         int dropCount = 0;
         bool split = false;
